@@ -1,0 +1,23 @@
+#ifndef TASKMYSHIP_H
+#define TASKMYSHIP_H
+
+#include "taskchara.h"
+
+// The player's ship: flies in blinking, is steered and fires while active, and
+// 122 frames after it is destroyed hands over to a new ship.
+class taskMyShip : public TaskChara {
+public:
+    enum State { Entering = 0, Active = 1, Destroyed = 2 };
+
+    taskMyShip(const PointF &pos, int tag);
+
+    void oneFrame() override;
+    void render(QPainter *painter) override;
+    void addDamage(int amount) override;
+
+    int state;
+    int renderCount;
+    int respawnCount;
+};
+
+#endif

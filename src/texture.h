@@ -1,0 +1,34 @@
+#ifndef TEXTURE_H
+#define TEXTURE_H
+
+#include <QHash>
+#include <QString>
+
+class QPainter;
+class QPixmap;
+class QPoint;
+class QSize;
+
+// Named pixmaps, loaded once, and the one sprite-drawing primitive of the game.
+class Texture {
+public:
+    static Texture *inst();
+
+    Texture();
+    ~Texture();
+    Texture(const Texture &) = delete;
+    Texture &operator=(const Texture &) = delete;
+
+    void loadTexture(const QString &name, const QString &path);
+    QPixmap *findTexture(const QString &name);
+    QPixmap &getTexture(const QString &name);
+    void deleteTexture(const QString &name);
+
+    // Draws the region (source, size) of the named pixmap centred on `centre`, at 1:1.
+    void putSprite(const QString &name, QPainter *painter, const QPoint &centre,
+                   const QPoint &source, const QSize &size);
+
+    QHash<QString, QPixmap *> textures;
+};
+
+#endif

@@ -1,0 +1,55 @@
+#include "view.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "joystick.h"
+#include "taskmain.h"
+#include "taskmanager.h"
+
+View::View(QWidget *parent) : QWidget(parent)
+{
+    setFixedSize(640, 480);
+    setAutoFillBackground(false);
+    frameTimerId = startTimer(16, Qt::PreciseTimer);
+    fpsTimerId = startTimer(1000);
+    fps = 0;
+    frameCount = 0;
+    TaskManager *manager = TaskManager::inst();
+    manager->addTask(new taskMain());
+}
+
+View::~View()
+{
+    killTimer(frameTimerId);
+}
+
+void View::timerEvent(QTimerEvent *event)
+{
+    const int id = event->timerId();
+    if (id == fpsTimerId) {
+        fps = frameCount;
+        frameCount = 0;
+    } else if (id == frameTimerId) {
+        Joystick::inst()->pool();
+        TaskManager::inst()->oneFrame();
+        repaint();
+        ++frameCount;
+    } else {
+        QObject::timerEvent(event);
+    }
+}
+
+void View::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    TaskManager::inst()->render(&painter);
+    renderDebug(&painter);
+}
+
+void View::renderDebug(QPainter *painter)
+{
+    painter->setBackgroundMode(Qt::OpaqueMode);
+    painter->drawText(QPointF(32.0, 32.0),
+                      tr("%1 fps / %2 tasks").arg(fps).arg(TaskManager::inst()->getTaskCount()));
+}

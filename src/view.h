@@ -1,0 +1,27 @@
+#ifndef VIEW_H
+#define VIEW_H
+
+#include <QWidget>
+
+// The game window: a 16 ms frame timer advances and repaints the game, a
+// 1000 ms timer samples the frame rate shown in the debug line.
+class View : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit View(QWidget *parent = nullptr);
+    ~View() override;
+
+    void renderDebug(QPainter *painter);
+
+    int frameTimerId;
+    int fpsTimerId;
+    int frameCount;
+    int fps;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+};
+
+#endif
