@@ -1,5 +1,9 @@
 #include "joystick.h"
 
+#include <algorithm>
+
+InputSource::~InputSource() = default;
+
 Joystick *Joystick::inst()
 {
     static Joystick obj;
@@ -11,11 +15,42 @@ Joystick::Joystick() : dir(0)
     triggers.resize(2);
 }
 
-Joystick::~Joystick() = default;
+Joystick::~Joystick()
+{
+    clearSources();
+}
 
-void Joystick::pool() {}
+void Joystick::pool()
+{
+    if (sources.isEmpty())
+        return;
+    InputState state;
+    for (InputSource *source : std::as_const(sources))
+        source->poll(state);
+    dir = directionCode(state.x, state.y);
+    triggers[0] = state.triggers[0];
+    triggers[1] = state.triggers[1];
+}
 
 bool Joystick::isTrigged(int index) const
 {
     return index >= 0 && index < triggers.size() && triggers.at(index);
+}
+
+void Joystick::addSource(InputSource *source)
+{
+    sources.append(source);
+}
+
+void Joystick::clearSources()
+{
+    qDeleteAll(sources);
+    sources.clear();
+}
+
+int Joystick::directionCode(int x, int y)
+{
+    // Indexed by [y + 1][x + 1]: up row, middle row, down row.
+    static const int codes[3][3] = {{2, 1, 8}, {3, 0, 7}, {4, 5, 6}};
+    return codes[std::clamp(y, -1, 1) + 1][std::clamp(x, -1, 1) + 1];
 }

@@ -1,7 +1,25 @@
 #ifndef JOYSTICK_H
 #define JOYSTICK_H
 
+#include <QList>
 #include <QVector>
+
+// What the input sources hold in one frame. Axes add up across sources and are
+// then clamped, so opposite directions cancel; a trigger is pressed when any
+// source presses it.
+struct InputState {
+    int x = 0; // -1 left, 1 right
+    int y = 0; // -1 up, 1 down
+    bool triggers[2] = {false, false};
+};
+
+// Something that can steer the ship: the keyboard, a joystick device, a script.
+class InputSource {
+public:
+    virtual ~InputSource();
+    // Called once at the start of every frame; adds what the source holds now.
+    virtual void poll(InputState &state) = 0;
+};
 
 // The input state the ship reads each frame: a direction code (0 none, 1 up,
 // then counter-clockwise to 8 up-right) and two triggers (0 fires).
@@ -15,12 +33,22 @@ public:
     Joystick &operator=(const Joystick &) = delete;
 
     // Refreshes the state from the input sources, once at the start of a frame.
+    // With no source, or none pressing anything, the state is direction 0 with
+    // both triggers released.
     void pool();
     int getDir() const { return dir; }
     bool isTrigged(int index) const;
 
+    // The joystick owns its sources.
+    void addSource(InputSource *source);
+    void clearSources();
+
+    // The direction code of the axes (each clamped to -1..1).
+    static int directionCode(int x, int y);
+
     int dir;
     QVector<bool> triggers;
+    QList<InputSource *> sources;
 };
 
 #endif
