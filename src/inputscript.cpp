@@ -1,0 +1,173 @@
+#include "inputscript.h"
+
+#include <limits>
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A token as it can appear in a one-line message: bytes other than printable
+// ASCII are escaped and long tokens are cut, so binary input cannot garble it.
+QString quoted(const char *begin, const char *end) {
+    const qint64 limit = 24;
+    QString out = QStringLiteral("\"");
+    for (const char *p = begin; p < end && p - begin < limit; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\')
+            out += QLatin1Char(char(c));
+        else
+            out += QString::asprintf("\\x%02x", c);
+    }
+    if (end - begin > limit)
+        out += QStringLiteral("...");
+    out += QLatin1Char('"');
+    return out;
+}
+
+enum class Number { Ok, NotInteger, OutOfRange };
+
+// Strict decimal: an optional sign and digits only, nothing else. The value is
+// accumulated in 64 bits and capped, so no length of digits can overflow.
+Number toInt(const char *begin, const char *end, int &value) {
+    const char *p = begin;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    if (p == end)
+        return Number::NotInteger;
+    const qint64 cap = qint64(std::numeric_limits<int>::max()) + 1;
+    qint64 magnitude = 0;
+    for (; p < end; ++p) {
+        if (*p < '0' || *p > '9')
+            return Number::NotInteger;
+        if (magnitude <= cap)
+            magnitude = magnitude * 10 + (*p - '0');
+    }
+    const qint64 signedValue = negative ? -magnitude : magnitude;
+    if (signedValue < std::numeric_limits<int>::min() ||
+        signedValue > std::numeric_limits<int>::max())
+        return Number::OutOfRange;
+    value = int(signedValue);
+    return Number::Ok;
+}
+
+struct Token {
+    const char *begin;
+    const char *end;
+};
+
+} // namespace
+
+bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &error) {
+    static const char *const names[3] = {"FRAME", "DIR", "FIRE"};
+    steps.clear();
+    error.clear();
+    const char *p = bytes.constData();
+    const char *const dataEnd = p + bytes.size();
+    qint64 lineNumber = 0;
+    qint64 previousLine = 0;
+    auto fail = [&](const QString &message) {
+        error = QStringLiteral("line %1: %2").arg(lineNumber).arg(message);
+        steps.clear();
+        return false;
+    };
+
+    while (p < dataEnd) {
+        ++lineNumber;
+        const char *lineEnd = p;
+        while (lineEnd < dataEnd && *lineEnd != '\n')
+            ++lineEnd;
+        const char *const next = lineEnd < dataEnd ? lineEnd + 1 : lineEnd;
+        if (lineEnd > p && lineEnd[-1] == '\r')
+            --lineEnd; // CRLF files
+        for (const char *q = p; q < lineEnd; ++q) {
+            if (*q == '\0')
+                return fail(QStringLiteral("NUL byte: this is not a text file"));
+        }
+
+        Token tokens[3];
+        int count = 0;
+        const char *q = p;
+        while (true) {
+            while (q < lineEnd && isBlank(*q))
+                ++q;
+            if (q == lineEnd)
+                break;
+            const char *const begin = q;
+            while (q < lineEnd && !isBlank(*q))
+                ++q;
+            if (count == 0 && *begin == '#')
+                break;
+            if (count == 3)
+                return fail(QStringLiteral("expected three integers FRAME DIR FIRE, found more: %1")
+                                .arg(quoted(begin, q)));
+            tokens[count++] = Token{begin, q};
+        }
+        p = next;
+        if (count == 0)
+            continue; // blank or comment
+        if (count < 3)
+            return fail(
+                QStringLiteral("expected three integers FRAME DIR FIRE, found %1").arg(count));
+
+        int values[3];
+        for (int i = 0; i < 3; ++i) {
+            switch (toInt(tokens[i].begin, tokens[i].end, values[i])) {
+            case Number::Ok:
+                break;
+            case Number::NotInteger:
+                return fail(
+                    QStringLiteral("%1 %2 is not an integer")
+                        .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));
+            case Number::OutOfRange:
+                return fail(
+                    QStringLiteral("%1 %2 is too large for an int")
+                        .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));
+            }
+        }
+        const Step step{values[0], values[1], values[2] != 0};
+        if (step.frame < 0)
+            return fail(QStringLiteral("FRAME %1 is negative").arg(step.frame));
+        if (!steps.isEmpty() && step.frame <= steps.constLast().frame)
+            return fail(QStringLiteral("FRAME %1 does not come after frame %2 (line %3); frames "
+                                       "must increase")
+                            .arg(step.frame)
+                            .arg(steps.constLast().frame)
+                            .arg(previousLine));
+        if (step.dir < 0 || step.dir > 8)
+            return fail(QStringLiteral("DIR %1 is not a direction code from 0 to 8").arg(step.dir));
+        steps.append(step);
+        previousLine = lineNumber;
+    }
+    return true;
+}
+
+void InputScript::axes(int dir, int &x, int &y) {
+    // Indexed by the code: none, up, then counter-clockwise to up-right.
+    static const int table[9][2] = {{0, 0}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1},
+                                    {0, 1}, {1, 1},  {1, 0},   {1, -1}};
+    if (dir < 0 || dir > 8)
+        dir = 0;
+    x = table[dir][0];
+    y = table[dir][1];
+}
+
+InputScript::InputScript(const QVector<Step> &steps) : steps(steps), frame(0), current(-1) {}
+
+void InputScript::poll(InputState &state) {
+    while (current + 1 < steps.size() && steps.at(current + 1).frame <= frame)
+        ++current;
+    if (current >= 0) {
+        const Step &step = steps.at(current);
+        int x = 0;
+        int y = 0;
+        axes(step.dir, x, y);
+        state.x += x;
+        state.y += y;
+        if (step.fire)
+            state.triggers[0] = true;
+    }
+    ++frame;
+}

@@ -1,0 +1,44 @@
+#ifndef INPUTSCRIPT_H
+#define INPUTSCRIPT_H
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include "joystick.h"
+
+// A scripted player: replays the steps of an input file, one poll per frame, so
+// that headless runs (the trace tool, benchmarks) steer and fire the ship.
+//
+// The file holds one step a line, "FRAME DIR FIRE": from frame FRAME on the
+// direction code is DIR and trigger 0 is held when FIRE is not 0, until the
+// next step. Blank lines and lines starting with '#' are skipped. Before the
+// first step nothing is pressed.
+class InputScript : public InputSource {
+public:
+    struct Step {
+        int frame;
+        int dir;
+        bool fire;
+    };
+
+    // Reads the steps from the file's bytes. On failure returns false and sets
+    // `error` to one line naming the line number ("line 3: ..."); `steps` is
+    // then left empty.
+    static bool parse(const QByteArray &bytes, QVector<Step> &steps, QString &error);
+
+    // The axes (-1, 0 or 1 each) of a direction code from 0 to 8: the inverse
+    // of Joystick::directionCode.
+    static void axes(int dir, int &x, int &y);
+
+    explicit InputScript(const QVector<Step> &steps);
+
+    // Adds the step in force for the current frame, then moves to the next frame.
+    void poll(InputState &state) override;
+
+    QVector<Step> steps;
+    qint64 frame; // frame of the next poll; 64 bits so that it never wraps
+    int current;  // index of the step in force, -1 before the first one
+};
+
+#endif
