@@ -1,0 +1,160 @@
+#include <QtTest>
+
+#include "inputscript.h"
+
+// The joystick script: what the parser accepts and rejects, and what the
+// joystick sees frame by frame.
+class TestInputScript : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parseAccepts_data();
+    void parseAccepts();
+    void parseRejects_data();
+    void parseRejects();
+    void axesInvertDirectionCode();
+    void pollFollowsTheSteps();
+    void joystickSeesTheScript();
+};
+
+namespace {
+// Steps written as "frame:dir:fire" joined by spaces, for compact rows.
+QString describe(const QVector<InputScript::Step> &steps) {
+    QStringList parts;
+    for (const InputScript::Step &step : steps)
+        parts.append(QStringLiteral("%1:%2:%3").arg(step.frame).arg(step.dir).arg(int(step.fire)));
+    return parts.join(QLatin1Char(' '));
+}
+} // namespace
+
+void TestInputScript::parseAccepts_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("steps");
+
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("comments and blank lines")
+        << QByteArray("# opening\n\n   \n0 0 0\n\t# indented comment\n10 7 1\n")
+        << QStringLiteral("0:0:0 10:7:1");
+    QTest::newRow("CRLF line endings")
+        << QByteArray("0 1 0\r\n5 2 1\r\n\r\n") << QStringLiteral("0:1:0 5:2:1");
+    QTest::newRow("no newline at the end") << QByteArray("3 8 0") << QStringLiteral("3:8:0");
+    QTest::newRow("tabs and repeated spaces")
+        << QByteArray("  4\t\t5   1  \n") << QStringLiteral("4:5:1");
+    QTest::newRow("any non-zero FIRE holds the trigger")
+        << QByteArray("0 0 -3\n1 0 2147483647\n2 0 +0\n") << QStringLiteral("0:0:1 1:0:1 2:0:0");
+    QTest::newRow("largest frame")
+        << QByteArray("2147483647 3 0\n") << QStringLiteral("2147483647:3:0");
+}
+
+void TestInputScript::parseAccepts() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, steps);
+
+    QVector<InputScript::Step> parsed;
+    QString error;
+    QVERIFY2(InputScript::parse(text, parsed, error), qPrintable(error));
+    QCOMPARE(describe(parsed), steps);
+    QVERIFY(error.isEmpty());
+}
+
+void TestInputScript::parseRejects_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("missing fields")
+        << QByteArray("0 0 0\n# x\n5 1\n") << QStringLiteral("line 3: expected three integers");
+    QTest::newRow("extra field") << QByteArray("0 0 0 0\n")
+                                 << QStringLiteral("line 1: expected three integers");
+    QTest::newRow("trailing comment is junk")
+        << QByteArray("0 0 0 # fire\n") << QStringLiteral("line 1: expected three integers");
+    QTest::newRow("decreasing frames")
+        << QByteArray("10 0 0\n\n5 0 0\n") << QStringLiteral("line 3: FRAME 5 does not come after");
+    QTest::newRow("same frame twice")
+        << QByteArray("10 0 0\n10 1 0\n") << QStringLiteral("line 2: FRAME 10 does not come after");
+    QTest::newRow("negative frame")
+        << QByteArray("-1 0 0\n") << QStringLiteral("line 1: FRAME -1 is negative");
+    QTest::newRow("word instead of a number")
+        << QByteArray("0 left 1\n") << QStringLiteral("line 1: DIR \"left\" is not an integer");
+    QTest::newRow("number with a suffix")
+        << QByteArray("12x 0 0\n") << QStringLiteral("line 1: FRAME \"12x\" is not");
+    QTest::newRow("lone sign") << QByteArray("0 0 -\n")
+                               << QStringLiteral("line 1: FIRE \"-\" is not an integer");
+    QTest::newRow("decimal point")
+        << QByteArray("0 1.0 0\n") << QStringLiteral("line 1: DIR \"1.0\" is not");
+    QTest::newRow("direction above 8")
+        << QByteArray("0 9 0\n") << QStringLiteral("line 1: DIR 9 is not a direction code");
+    QTest::newRow("negative direction")
+        << QByteArray("0 -1 0\n") << QStringLiteral("line 1: DIR -1 is not a direction");
+    QTest::newRow("frame just past int")
+        << QByteArray("2147483648 0 0\n") << QStringLiteral("line 1: FRAME \"2147483648\" is too");
+    QTest::newRow("huge fire value") << QByteArray("0 0 99999999999999999999999999999\n")
+                                     << QStringLiteral("line 1: FIRE \"9999999999");
+    QTest::newRow("direction below int")
+        << QByteArray("0 -2147483649 0\n") << QStringLiteral("line 1: DIR \"-2147483649\" is too");
+    QTest::newRow("NUL byte") << QByteArray("0 0 0\n1 0\0 0\n", 12)
+                              << QStringLiteral("line 2: NUL byte");
+    QTest::newRow("binary bytes are escaped")
+        << QByteArray("0 \xff\x01 0\n") << QStringLiteral("line 1: DIR \"\\xff\\x01\" is not");
+    QTest::newRow("old Mac line endings")
+        << QByteArray("0 0 0\r1 0 0\r") << QStringLiteral("line 1: expected three integers");
+}
+
+void TestInputScript::parseRejects() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, error);
+
+    QVector<InputScript::Step> parsed{{0, 1, true}};
+    QString message;
+    QVERIFY(!InputScript::parse(text, parsed, message));
+    QVERIFY2(message.startsWith(error), qPrintable(message));
+    QVERIFY(!message.contains(QLatin1Char('\n')));
+    QVERIFY(parsed.isEmpty());
+}
+
+void TestInputScript::axesInvertDirectionCode() {
+    for (int dir = 0; dir <= 8; ++dir) {
+        int x = 9;
+        int y = 9;
+        InputScript::axes(dir, x, y);
+        QCOMPARE(Joystick::directionCode(x, y), dir);
+    }
+}
+
+void TestInputScript::pollFollowsTheSteps() {
+    QVector<InputScript::Step> steps;
+    QString error;
+    QVERIFY(InputScript::parse("2 3 1\n4 0 0\n5 6 0\n", steps, error));
+    InputScript script(steps);
+
+    // Per frame: x, y, fire.
+    const int expected[7][3] = {{0, 0, 0}, {0, 0, 0}, {-1, 0, 1}, {-1, 0, 1},
+                                {0, 0, 0}, {1, 1, 0}, {1, 1, 0}};
+    for (int frame = 0; frame < 7; ++frame) {
+        InputState state;
+        script.poll(state);
+        QCOMPARE(state.x, expected[frame][0]);
+        QCOMPARE(state.y, expected[frame][1]);
+        QCOMPARE(state.triggers[0], bool(expected[frame][2]));
+        QCOMPARE(state.triggers[1], false);
+    }
+}
+
+void TestInputScript::joystickSeesTheScript() {
+    // Through the joystick, as the game polls it: one poll per frame.
+    QVector<InputScript::Step> steps;
+    QString error;
+    QVERIFY(InputScript::parse("0 8 0\n1 4 1\n", steps, error));
+    Joystick joystick;
+    joystick.addSource(new InputScript(steps));
+    joystick.pool();
+    QCOMPARE(joystick.getDir(), 8);
+    QVERIFY(!joystick.isTrigged(0));
+    joystick.pool();
+    QCOMPARE(joystick.getDir(), 4);
+    QVERIFY(joystick.isTrigged(0));
+    joystick.pool();
+    QCOMPARE(joystick.getDir(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestInputScript)
+#include "tst_inputscript.moc"
