@@ -64,7 +64,7 @@ void drawShot(QPainter &p) {
 
 void drawShip(QPainter &p) {
     // Engine flame behind the hull, pointing down.
-    glow(p, QPointF(16, 28), 4.5, QColor(255, 250, 200), QColor(255, 140, 20, 200));
+    glow(p, QPointF(16, 29.5), 4, QColor(255, 250, 200), QColor(255, 140, 20, 220));
 
     const QPolygonF wings = mirrored({{17, 12}, {29, 23}, {29, 27}, {18, 25}}, 16);
     QLinearGradient wingFill(0, 12, 0, 27);
