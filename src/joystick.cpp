@@ -1,6 +1,11 @@
 #include "joystick.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <algorithm>
+
+#include "joystickdevice.h"
+#include "keyboardsource.h"
 
 InputSource::~InputSource() = default;
 
@@ -13,6 +18,10 @@ Joystick *Joystick::inst()
 Joystick::Joystick() : dir(0)
 {
     triggers.resize(2);
+    // Keys need an application to watch; a tool without one has only the device.
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        addSource(new KeyboardSource(QCoreApplication::instance()));
+    addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));
 }
 
 Joystick::~Joystick()

@@ -1,0 +1,92 @@
+#include "joystickdevice.h"
+
+#include <QFile>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <linux/joystick.h>
+#include <unistd.h>
+
+namespace {
+qint64 monotonicMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int axisDirection(int value) {
+    if (value > JoystickDevice::kDeadZone)
+        return 1;
+    if (value < -JoystickDevice::kDeadZone)
+        return -1;
+    return 0;
+}
+} // namespace
+
+JoystickDevice::JoystickDevice(const QString &path, int retryIntervalMs)
+    : path(path), retryIntervalMs(retryIntervalMs), now(monotonicMs) {}
+
+JoystickDevice::~JoystickDevice() {
+    close();
+}
+
+void JoystickDevice::applyEvent(const js_event &event, InputState &held) {
+    // The initial state arrives flagged JS_EVENT_INIT and counts like any event.
+    switch (event.type & ~JS_EVENT_INIT) {
+    case JS_EVENT_AXIS:
+        if (event.number == 0)
+            held.x = axisDirection(event.value);
+        else if (event.number == 1)
+            held.y = axisDirection(event.value);
+        break;
+    case JS_EVENT_BUTTON:
+        if (event.number < 2)
+            held.triggers[event.number] = event.value != 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void JoystickDevice::poll(InputState &state) {
+    if (fd < 0 && (!triedOpen || now() - lastAttemptMs >= retryIntervalMs))
+        tryOpen();
+    if (fd >= 0)
+        drain();
+    state.x += held.x;
+    state.y += held.y;
+    state.triggers[0] = state.triggers[0] || held.triggers[0];
+    state.triggers[1] = state.triggers[1] || held.triggers[1];
+}
+
+void JoystickDevice::tryOpen() {
+    triedOpen = true;
+    lastAttemptMs = now();
+    fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+void JoystickDevice::drain() {
+    for (;;) {
+        js_event event;
+        const ssize_t count = ::read(fd, &event, sizeof event);
+        if (count == ssize_t(sizeof event)) {
+            applyEvent(event, held);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        // End of file (the device unplugged, a pipe's writer gone), an error,
+        // or a broken record: drop the device and wait before looking again.
+        close();
+        lastAttemptMs = now();
+        return;
+    }
+}
+
+void JoystickDevice::close() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+    held = InputState();
+}

@@ -1,0 +1,50 @@
+#ifndef JOYSTICKDEVICE_H
+#define JOYSTICKDEVICE_H
+
+#include <QString>
+#include <functional>
+
+#include "joystick.h"
+
+struct js_event;
+
+// A Linux joystick device (/dev/input/js0) as an input source: the first stick
+// steers, buttons 0 and 1 are the triggers. It is read without blocking; a
+// device that goes away is dropped quietly and looked for again once a second.
+class JoystickDevice : public InputSource {
+public:
+    // Stick travel, out of 32767, that still counts as centred. A quarter of the
+    // way: worn analogue sticks rest a few thousand off zero and must not drift
+    // the ship, while digital pads jump straight to the end.
+    static constexpr int kDeadZone = 8192;
+
+    explicit JoystickDevice(const QString &path, int retryIntervalMs = 1000);
+    ~JoystickDevice() override;
+    JoystickDevice(const JoystickDevice &) = delete;
+    JoystickDevice &operator=(const JoystickDevice &) = delete;
+
+    // Drains the device's pending events, then adds what it holds.
+    void poll(InputState &state) override;
+
+    bool isOpen() const { return fd >= 0; }
+    void close();
+
+    // Applies one event record to what the device holds; unknown axes, buttons
+    // and types are ignored.
+    static void applyEvent(const js_event &event, InputState &held);
+
+    QString path;
+    int retryIntervalMs;
+    // Milliseconds on a monotonic clock; tests replace it to skip the wait.
+    std::function<qint64()> now;
+    int fd = -1;
+    bool triedOpen = false;
+    qint64 lastAttemptMs = 0;
+    InputState held;
+
+private:
+    void tryOpen();
+    void drain();
+};
+
+#endif
