@@ -14,8 +14,7 @@
 // whole process, so each test starts by putting them back to a fresh state.
 
 // Empties the task manager (deleting its tasks) and forgets the ship position.
-inline void resetManager()
-{
+inline void resetManager() {
     TaskManager *manager = TaskManager::inst();
     qDeleteAll(manager->tasks);
     manager->tasks.clear();
@@ -25,8 +24,7 @@ inline void resetManager()
 }
 
 // Releases every input and restarts glibc's default rand() sequence.
-inline void resetWorld()
-{
+inline void resetWorld() {
     resetManager();
     Joystick *joystick = Joystick::inst();
     joystick->clearSources();
@@ -36,8 +34,7 @@ inline void resetWorld()
 }
 
 // Registers `sheet` as the "MAIN" sprite sheet, replacing any earlier one.
-inline void useSheet(const QImage &sheet)
-{
+inline void useSheet(const QImage &sheet) {
     Texture *texture = Texture::inst();
     texture->deleteTexture(QStringLiteral("MAIN"));
     texture->textures.insert(QStringLiteral("MAIN"), new QPixmap(QPixmap::fromImage(sheet)));
@@ -45,8 +42,7 @@ inline void useSheet(const QImage &sheet)
 
 // A 192x160 sheet where each pixel encodes its own coordinates (r = x, g = y,
 // fully opaque), so a painted pixel tells which sheet pixel was copied there.
-inline QImage coordinateSheet()
-{
+inline QImage coordinateSheet() {
     QImage sheet(192, 160, QImage::Format_ARGB32);
     for (int y = 0; y < sheet.height(); ++y)
         for (int x = 0; x < sheet.width(); ++x)
@@ -55,11 +51,71 @@ inline QImage coordinateSheet()
 }
 
 // A black 640x480 canvas, the size of the game window.
-inline QImage blankScreen()
-{
+inline QImage blankScreen() {
     QImage screen(640, 480, QImage::Format_ARGB32_Premultiplied);
     screen.fill(Qt::black);
     return screen;
+}
+
+// Paints one task on a black canvas that reaches 64 pixels beyond each screen
+// edge, so that sprites partly off screen are still seen whole. Screen point p
+// is canvas pixel p + (64, 64).
+const int kCanvasMargin = 64;
+inline QImage paintTask(Task *task) {
+    QImage canvas(640 + 2 * kCanvasMargin, 480 + 2 * kCanvasMargin,
+                  QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.translate(kCanvasMargin, kCanvasMargin);
+    task->render(&painter);
+    return canvas;
+}
+
+// Describes the one sprite painted from coordinateSheet() on a paintTask()
+// canvas as "source (x,y) size WxH at screen (x,y)" (its top-left), "nothing",
+// or "not one clean copy" when the painted pixels are not a 1:1 copy of one region.
+inline QString spriteDrawn(const QImage &canvas) {
+    QRect area;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qBlue(canvas.pixel(x, y)) == 128)
+                area |= QRect(x, y, 1, 1);
+    if (area.isEmpty())
+        return QStringLiteral("nothing");
+    const QRgb first = canvas.pixel(area.topLeft());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb expected =
+                qRgba(qRed(first) + x - area.left(), qGreen(first) + y - area.top(), 128, 255);
+            if (canvas.pixel(x, y) != expected)
+                return QStringLiteral("not one clean copy");
+        }
+    return QStringLiteral("source (%1,%2) size %3x%4 at screen (%5,%6)")
+        .arg(qRed(first))
+        .arg(qGreen(first))
+        .arg(area.width())
+        .arg(area.height())
+        .arg(area.left() - kCanvasMargin)
+        .arg(area.top() - kCanvasMargin);
+}
+
+// The description spriteDrawn() gives for a sprite of that region centred on `centre`.
+inline QString spriteAt(QPoint source, QSize size, QPoint centre) {
+    return QStringLiteral("source (%1,%2) size %3x%4 at screen (%5,%6)")
+        .arg(source.x())
+        .arg(source.y())
+        .arg(size.width())
+        .arg(size.height())
+        .arg(centre.x() - size.width() / 2)
+        .arg(centre.y() - size.height() / 2);
+}
+
+// Lets _data tables hold positions, and QCOMPARE compare them exactly and print
+// them on failure.
+Q_DECLARE_METATYPE(PointF)
+inline char *toString(const PointF &p) {
+    return qstrdup(QByteArray::number(double(p.x), 'g', 9) + ", " +
+                   QByteArray::number(double(p.y), 'g', 9));
 }
 
 #endif
