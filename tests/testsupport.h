@@ -14,7 +14,8 @@
 // whole process, so each test starts by putting them back to a fresh state.
 
 // Empties the task manager (deleting its tasks) and forgets the ship position.
-inline void resetManager() {
+inline void resetManager()
+{
     TaskManager *manager = TaskManager::inst();
     qDeleteAll(manager->tasks);
     manager->tasks.clear();
@@ -24,7 +25,8 @@ inline void resetManager() {
 }
 
 // Releases every input and restarts glibc's default rand() sequence.
-inline void resetWorld() {
+inline void resetWorld()
+{
     resetManager();
     Joystick *joystick = Joystick::inst();
     joystick->clearSources();
@@ -34,7 +36,8 @@ inline void resetWorld() {
 }
 
 // Registers `sheet` as the "MAIN" sprite sheet, replacing any earlier one.
-inline void useSheet(const QImage &sheet) {
+inline void useSheet(const QImage &sheet)
+{
     Texture *texture = Texture::inst();
     texture->deleteTexture(QStringLiteral("MAIN"));
     texture->textures.insert(QStringLiteral("MAIN"), new QPixmap(QPixmap::fromImage(sheet)));
@@ -42,7 +45,8 @@ inline void useSheet(const QImage &sheet) {
 
 // A 192x160 sheet where each pixel encodes its own coordinates (r = x, g = y,
 // fully opaque), so a painted pixel tells which sheet pixel was copied there.
-inline QImage coordinateSheet() {
+inline QImage coordinateSheet()
+{
     QImage sheet(192, 160, QImage::Format_ARGB32);
     for (int y = 0; y < sheet.height(); ++y)
         for (int x = 0; x < sheet.width(); ++x)
@@ -51,7 +55,8 @@ inline QImage coordinateSheet() {
 }
 
 // A black 640x480 canvas, the size of the game window.
-inline QImage blankScreen() {
+inline QImage blankScreen()
+{
     QImage screen(640, 480, QImage::Format_ARGB32_Premultiplied);
     screen.fill(Qt::black);
     return screen;
@@ -61,7 +66,8 @@ inline QImage blankScreen() {
 // edge, so that sprites partly off screen are still seen whole. Screen point p
 // is canvas pixel p + (64, 64).
 const int kCanvasMargin = 64;
-inline QImage paintTask(Task *task) {
+inline QImage paintTask(Task *task)
+{
     QImage canvas(640 + 2 * kCanvasMargin, 480 + 2 * kCanvasMargin,
                   QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::black);
@@ -74,7 +80,8 @@ inline QImage paintTask(Task *task) {
 // Describes the one sprite painted from coordinateSheet() on a paintTask()
 // canvas as "source (x,y) size WxH at screen (x,y)" (its top-left), "nothing",
 // or "not one clean copy" when the painted pixels are not a 1:1 copy of one region.
-inline QString spriteDrawn(const QImage &canvas) {
+inline QString spriteDrawn(const QImage &canvas)
+{
     QRect area;
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
@@ -100,7 +107,8 @@ inline QString spriteDrawn(const QImage &canvas) {
 }
 
 // The description spriteDrawn() gives for a sprite of that region centred on `centre`.
-inline QString spriteAt(QPoint source, QSize size, QPoint centre) {
+inline QString spriteAt(QPoint source, QSize size, QPoint centre)
+{
     return QStringLiteral("source (%1,%2) size %3x%4 at screen (%5,%6)")
         .arg(source.x())
         .arg(source.y())
@@ -113,7 +121,8 @@ inline QString spriteAt(QPoint source, QSize size, QPoint centre) {
 // Lets _data tables hold positions, and QCOMPARE compare them exactly and print
 // them on failure.
 Q_DECLARE_METATYPE(PointF)
-inline char *toString(const PointF &p) {
+inline char *toString(const PointF &p)
+{
     return qstrdup(QByteArray::number(double(p.x), 'g', 9) + ", " +
                    QByteArray::number(double(p.y), 'g', 9));
 }

@@ -11,7 +11,8 @@ class TestShip : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
+    void init()
+    {
         resetWorld();
         useSheet(coordinateSheet());
     }
@@ -36,14 +37,16 @@ private:
     static taskMyShip *activeShipAt(PointF pos);
 };
 
-taskMyShip *TestShip::activeShipAt(PointF pos) {
+taskMyShip *TestShip::activeShipAt(PointF pos)
+{
     auto *ship = new taskMyShip(pos, 0);
     ship->state = taskMyShip::Active;
     TaskManager::inst()->addMyTask(ship);
     return ship;
 }
 
-void TestShip::fliesInAndWaitsWithoutInput() {
+void TestShip::fliesInAndWaitsWithoutInput()
+{
     TaskManager *manager = TaskManager::inst();
     auto *ship = new taskMyShip(PointF(320.0f, 480.0f), 0);
     manager->addMyTask(ship);
@@ -66,7 +69,8 @@ void TestShip::fliesInAndWaitsWithoutInput() {
     QCOMPARE(manager->getTaskCount(), 1); // never fired
 }
 
-void TestShip::readsTheJoystickFromItsSixtySixthFrame() {
+void TestShip::readsTheJoystickFromItsSixtySixthFrame()
+{
     TaskManager *manager = TaskManager::inst();
     Joystick::inst()->dir = 1;
     Joystick::inst()->triggers[0] = true;
@@ -83,7 +87,8 @@ void TestShip::readsTheJoystickFromItsSixtySixthFrame() {
     QCOMPARE(manager->myTasks.size(), 2);
 }
 
-void TestShip::movesByDirectionCode_data() {
+void TestShip::movesByDirectionCode_data()
+{
     QTest::addColumn<int>("dir");
     QTest::addColumn<PointF>("expected");
     // Diagonals add 2.8f to each axis in float, as the game does.
@@ -100,7 +105,8 @@ void TestShip::movesByDirectionCode_data() {
     QTest::newRow("-1 invalid") << -1 << PointF(320.0f, 352.0f);
 }
 
-void TestShip::movesByDirectionCode() {
+void TestShip::movesByDirectionCode()
+{
     QFETCH(int, dir);
     QFETCH(PointF, expected);
     taskMyShip *ship = activeShipAt(PointF(320.0f, 352.0f));
@@ -111,7 +117,8 @@ void TestShip::movesByDirectionCode() {
     QCOMPARE(TaskManager::inst()->getMyShipPos(), expected);
 }
 
-void TestShip::clampsEachAxisOnItsOwn_data() {
+void TestShip::clampsEachAxisOnItsOwn_data()
+{
     QTest::addColumn<PointF>("start");
     QTest::addColumn<int>("dir");
     QTest::addColumn<PointF>("expected");
@@ -134,7 +141,8 @@ void TestShip::clampsEachAxisOnItsOwn_data() {
         << PointF(640.0f, 480.0f) << 6 << PointF(640.0f, 480.0f);
 }
 
-void TestShip::clampsEachAxisOnItsOwn() {
+void TestShip::clampsEachAxisOnItsOwn()
+{
     QFETCH(PointF, start);
     QFETCH(int, dir);
     QFETCH(PointF, expected);
@@ -145,7 +153,8 @@ void TestShip::clampsEachAxisOnItsOwn() {
     QCOMPARE(ship->pos, expected);
 }
 
-void TestShip::firesOneShotPerFrameWhileTriggerZeroIsHeld() {
+void TestShip::firesOneShotPerFrameWhileTriggerZeroIsHeld()
+{
     TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(638.0f, 100.0f));
     Joystick *joystick = Joystick::inst();
@@ -172,7 +181,8 @@ void TestShip::firesOneShotPerFrameWhileTriggerZeroIsHeld() {
     QCOMPARE(manager->getTaskCount(), 3);
 }
 
-void TestShip::ignoresHitsUnlessActive() {
+void TestShip::ignoresHitsUnlessActive()
+{
     TaskManager *manager = TaskManager::inst();
     auto *ship = new taskMyShip(PointF(320.0f, 400.0f), 0);
     manager->addMyTask(ship);
@@ -197,7 +207,8 @@ void TestShip::ignoresHitsUnlessActive() {
     QCOMPARE(ship->state, int(taskMyShip::Destroyed));
 }
 
-void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls() {
+void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls()
+{
     TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(100.5f, 200.0f));
     ship->addDamage(1);
@@ -219,7 +230,8 @@ void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls() {
     QCOMPARE(next, rand()); // exactly sixteen calls
 }
 
-void TestShip::respawnsOnThe122ndFrameAfterDestruction() {
+void TestShip::respawnsOnThe122ndFrameAfterDestruction()
+{
     TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(200.0f, 300.0f));
     ship->addDamage(1);
@@ -253,7 +265,8 @@ void TestShip::respawnsOnThe122ndFrameAfterDestruction() {
     QCOMPARE(manager->getMyShipPos(), PointF(320.0f, 478.0f));
 }
 
-void TestShip::warnsAboutAnInvalidState() {
+void TestShip::warnsAboutAnInvalidState()
+{
     TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(100.0f, 200.0f));
     ship->state = 3;
@@ -273,7 +286,8 @@ void TestShip::warnsAboutAnInvalidState() {
     QCOMPARE(ship->renderCount, 1);
 }
 
-void TestShip::drawsByState_data() {
+void TestShip::drawsByState_data()
+{
     QTest::addColumn<int>("state");
     QTest::addColumn<PointF>("pos");
     QTest::addColumn<QPoint>("centre");
@@ -289,7 +303,8 @@ void TestShip::drawsByState_data() {
         << QList<bool>{false, false, false};
 }
 
-void TestShip::drawsByState() {
+void TestShip::drawsByState()
+{
     QFETCH(int, state);
     QFETCH(PointF, pos);
     QFETCH(QPoint, centre);
@@ -305,7 +320,8 @@ void TestShip::drawsByState() {
     QCOMPARE(ship.renderCount, int(drawnOnCalls.size()));
 }
 
-void TestShip::blinkKeepsWorkingWhenTheRenderCountWraps() {
+void TestShip::blinkKeepsWorkingWhenTheRenderCountWraps()
+{
     taskMyShip ship(PointF(320.0f, 400.0f), 0);
     ship.renderCount = INT_MAX;
     QCOMPARE(spriteDrawn(paintTask(&ship)), QStringLiteral("nothing"));
