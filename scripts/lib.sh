@@ -4,8 +4,8 @@
 SHMUP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Packages the build and the tests need; a fresh Debian machine has none of them.
-SHMUP_PACKAGES=(cmake make g++ qt6-base-dev qtbase5-dev libgl-dev
-                xvfb xauth xdotool x11-utils)
+SHMUP_PACKAGES=(cmake make g++ qt6-base-dev qtbase5-dev libgl-dev libx11-dev
+                xvfb xauth xdotool x11-utils fonts-dejavu-core)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).
 ensure_packages() {
@@ -31,10 +31,42 @@ ensure_packages() {
 }
 
 # Configures and builds into the folder given; extra arguments go to cmake.
+# BUILD_TARGETS, when set, limits the build to those targets.
 build_in() {
     local dir="$1"
     shift
     echo "Building in $dir"
     cmake -S "$SHMUP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+    local targets=()
+    [ -z "${BUILD_TARGETS:-}" ] || targets=(--target ${BUILD_TARGETS})
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+}
+
+# Starts a virtual X server on a free display and exports DISPLAY; the caller
+# stops it with stop_xvfb (or a trap).
+start_xvfb() {
+    local fifo
+    fifo="$(mktemp -u)"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local display
+    if ! read -r -t 10 display <"$fifo"; then
+        rm -f "$fifo"
+        echo "error: the virtual X server (Xvfb) did not start" >&2
+        return 1
+    fi
+    rm -f "$fifo"
+    export DISPLAY=":$display"
+    # Qt warns when XDG_RUNTIME_DIR is missing; a private one keeps stderr clean.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        XDG_RUNTIME_DIR="$(mktemp -d)"
+        export XDG_RUNTIME_DIR
+    fi
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+    return 0
 }
