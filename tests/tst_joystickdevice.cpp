@@ -1,0 +1,303 @@
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/joystick.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "joystickdevice.h"
+#include "keyboardsource.h"
+#include "testsupport.h"
+
+// A Linux joystick device, played by a FIFO that the test writes real
+// js_event records into: decoding, non-blocking draining, a device that
+// breaks or goes away, and one that comes back.
+class TestJoystickDevice : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void decodesEventRecords_data();
+    void decodesEventRecords();
+    void drainsPendingEventsEachFrame();
+    void brokenDeviceIsClosedAndReleased_data();
+    void brokenDeviceIsClosedAndReleased();
+    void reopensOnlyAfterTheRetryInterval();
+    void unusablePathsLeaveTheStateAtRest_data();
+    void unusablePathsLeaveTheStateAtRest();
+    void keyboardAndDeviceCombine();
+
+private:
+    // Opens the FIFO for writing without waiting for a reader; as it also
+    // counts as a reader, the device sees no end of file while it is open.
+    void openWriter();
+    void closeWriter();
+    void write(const QByteArray &bytes);
+
+    QTemporaryDir dir;
+    QString fifoPath;
+    int writer = -1;
+};
+
+namespace {
+QByteArray record(int type, int number, int value) {
+    js_event event{};
+    event.time = 1234;
+    event.type = quint8(type);
+    event.number = quint8(number);
+    event.value = qint16(value);
+    return QByteArray(reinterpret_cast<const char *>(&event), sizeof event);
+}
+
+QByteArray axis(int number, int value) {
+    return record(JS_EVENT_AXIS, number, value);
+}
+QByteArray button(int number, bool pressed) {
+    return record(JS_EVENT_BUTTON, number, pressed);
+}
+} // namespace
+
+void TestJoystickDevice::init() {
+    resetWorld();
+    QVERIFY(dir.isValid());
+    fifoPath = dir.filePath(QStringLiteral("js0"));
+    ::unlink(QFile::encodeName(fifoPath).constData());
+    QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+}
+
+void TestJoystickDevice::cleanup() {
+    closeWriter();
+    resetWorld();
+}
+
+void TestJoystickDevice::openWriter() {
+    writer = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(writer >= 0);
+}
+
+void TestJoystickDevice::closeWriter() {
+    if (writer >= 0)
+        ::close(writer);
+    writer = -1;
+}
+
+void TestJoystickDevice::write(const QByteArray &bytes) {
+    QCOMPARE(::write(writer, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+}
+
+void TestJoystickDevice::decodesEventRecords_data() {
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<bool>("fire");
+    QTest::addColumn<bool>("trigger1");
+
+    QTest::newRow("stick full left") << axis(0, -32767) << -1 << 0 << false << false;
+    QTest::newRow("stick at the lowest value") << axis(0, -32768) << -1 << 0 << false << false;
+    QTest::newRow("stick full right") << axis(0, 32767) << 1 << 0 << false << false;
+    QTest::newRow("stick full up") << axis(1, -32767) << 0 << -1 << false << false;
+    QTest::newRow("stick full down") << axis(1, 32767) << 0 << 1 << false << false;
+    QTest::newRow("just past the dead zone")
+        << axis(0, 8193) + axis(1, -8193) << 1 << -1 << false << false;
+    QTest::newRow("at the edge of the dead zone")
+        << axis(0, 8192) + axis(1, -8192) << 0 << 0 << false << false;
+    QTest::newRow("resting off centre")
+        << axis(0, -3000) + axis(1, 2500) << 0 << 0 << false << false;
+    QTest::newRow("stick back to centre")
+        << axis(0, 32767) + axis(0, 0) << 0 << 0 << false << false;
+    QTest::newRow("other axes ignored")
+        << axis(2, 32767) + axis(6, -32767) << 0 << 0 << false << false;
+    QTest::newRow("button 0 fires") << button(0, true) << 0 << 0 << true << false;
+    QTest::newRow("button 1 is trigger 1") << button(1, true) << 0 << 0 << false << true;
+    QTest::newRow("button released")
+        << button(0, true) + button(0, false) << 0 << 0 << false << false;
+    QTest::newRow("other buttons ignored")
+        << button(2, true) + button(255, true) << 0 << 0 << false << false;
+    QTest::newRow("initial state counts") << record(JS_EVENT_AXIS | JS_EVENT_INIT, 0, -32767) +
+                                                 record(JS_EVENT_BUTTON | JS_EVENT_INIT, 1, 1)
+                                          << -1 << 0 << false << true;
+    QTest::newRow("unknown type ignored") << record(0x04, 0, 32767) << 0 << 0 << false << false;
+}
+
+void TestJoystickDevice::decodesEventRecords() {
+    QFETCH(QByteArray, records);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(bool, fire);
+    QFETCH(bool, trigger1);
+
+    InputState held;
+    for (int at = 0; at + int(sizeof(js_event)) <= records.size(); at += sizeof(js_event)) {
+        js_event event;
+        std::memcpy(&event, records.constData() + at, sizeof event);
+        JoystickDevice::applyEvent(event, held);
+    }
+    QCOMPARE(held.x, x);
+    QCOMPARE(held.y, y);
+    QCOMPARE(held.triggers[0], fire);
+    QCOMPARE(held.triggers[1], trigger1);
+}
+
+void TestJoystickDevice::drainsPendingEventsEachFrame() {
+    openWriter();
+    auto *device = new JoystickDevice(fifoPath);
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+
+    // Nothing written yet: the read would block, and must not.
+    joystick->pool();
+    QVERIFY(device->isOpen());
+    QCOMPARE(joystick->getDir(), 0);
+
+    write(record(JS_EVENT_AXIS | JS_EVENT_INIT, 0, 0) +
+          record(JS_EVENT_AXIS | JS_EVENT_INIT, 1, 0) +
+          record(JS_EVENT_BUTTON | JS_EVENT_INIT, 0, 0) + axis(0, -32767) + axis(1, 30000) +
+          button(0, true));
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 4);
+    QVERIFY(joystick->isTrigged(0));
+
+    // Held without new events, then the stick lets go while the button stays.
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 4);
+    write(axis(0, 0) + axis(1, 0));
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 0);
+    QVERIFY(joystick->isTrigged(0));
+    QVERIFY(device->isOpen());
+}
+
+void TestJoystickDevice::brokenDeviceIsClosedAndReleased_data() {
+    QTest::addColumn<bool>("shortRecord");
+    QTest::newRow("read shorter than a record") << true;
+    QTest::newRow("writer gone, end of file") << false;
+}
+
+void TestJoystickDevice::brokenDeviceIsClosedAndReleased() {
+    QFETCH(bool, shortRecord);
+
+    openWriter();
+    auto *device = new JoystickDevice(fifoPath);
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+    write(axis(1, -32767) + button(0, true) + button(1, true));
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 1);
+    QVERIFY(joystick->isTrigged(0));
+
+    if (shortRecord)
+        write(axis(0, 32767).left(5));
+    else
+        closeWriter();
+    joystick->pool();
+    QVERIFY(!device->isOpen());
+    QCOMPARE(joystick->getDir(), 0);
+    QVERIFY(!joystick->isTrigged(0));
+    QVERIFY(!joystick->isTrigged(1));
+
+    // The game goes on with the device closed.
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 0);
+    QVERIFY(!device->isOpen());
+}
+
+void TestJoystickDevice::reopensOnlyAfterTheRetryInterval() {
+    qint64 now = 5000;
+    auto *device = new JoystickDevice(fifoPath, 1000);
+    device->now = [&now] { return now; };
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+
+    openWriter();
+    joystick->pool();
+    QVERIFY(device->isOpen());
+    closeWriter();
+    now = 5300;
+    joystick->pool(); // end of file: closed, next look at 6300
+    QVERIFY(!device->isOpen());
+
+    openWriter();
+    write(button(0, true));
+    for (qint64 at : {5301, 5800, 6299}) {
+        now = at;
+        joystick->pool();
+        QVERIFY2(!device->isOpen(), qPrintable(QString::number(at)));
+        QVERIFY(!joystick->isTrigged(0));
+    }
+    now = 6300;
+    joystick->pool();
+    QVERIFY(device->isOpen());
+    QVERIFY(joystick->isTrigged(0));
+
+    // A device missing at start is looked for once per interval, too.
+    closeWriter();
+    const QString laterPath = dir.filePath(QStringLiteral("js1"));
+    auto *later = new JoystickDevice(laterPath, 1000);
+    later->now = [&now] { return now; };
+    joystick->clearSources();
+    joystick->addSource(later);
+    now = 10000;
+    joystick->pool();
+    QVERIFY(!later->isOpen());
+    QCOMPARE(::mkfifo(QFile::encodeName(laterPath).constData(), 0600), 0);
+    now = 10999;
+    joystick->pool();
+    QVERIFY(!later->isOpen());
+    now = 11000;
+    fifoPath = laterPath;
+    openWriter();
+    joystick->pool();
+    QVERIFY(later->isOpen());
+}
+
+void TestJoystickDevice::unusablePathsLeaveTheStateAtRest_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no such file") << QStringLiteral("missing/js0");
+    QTest::newRow("a directory") << QString();
+    QTest::newRow("an empty file") << QStringLiteral("empty");
+}
+
+void TestJoystickDevice::unusablePathsLeaveTheStateAtRest() {
+    QFETCH(QString, name);
+
+    QFile empty(dir.filePath(QStringLiteral("empty")));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    auto *device = new JoystickDevice(name.isEmpty() ? dir.path() : dir.filePath(name), 0);
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+    for (int frame = 0; frame < 3; ++frame) {
+        joystick->pool();
+        QVERIFY(!device->isOpen());
+        QCOMPARE(joystick->getDir(), 0);
+        QVERIFY(!joystick->isTrigged(0));
+        QVERIFY(!joystick->isTrigged(1));
+    }
+}
+
+void TestJoystickDevice::keyboardAndDeviceCombine() {
+    openWriter();
+    Joystick *joystick = Joystick::inst();
+    auto *keyboard = new KeyboardSource(QCoreApplication::instance());
+    joystick->addSource(keyboard);
+    joystick->addSource(new JoystickDevice(fifoPath));
+
+    QObject target;
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &left);
+    write(axis(0, 32767) + axis(1, -32767) + button(0, true));
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 1); // left key and right stick cancel
+    QVERIFY(joystick->isTrigged(0)); // fire from the device alone
+
+    write(axis(0, -32767) + button(0, false));
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 2); // both left: still one step
+    QVERIFY(!joystick->isTrigged(0));
+}
+
+QTEST_MAIN(TestJoystickDevice)
+#include "tst_joystickdevice.moc"
