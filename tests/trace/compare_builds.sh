@@ -10,7 +10,7 @@ set -euo pipefail
 mine="$1"
 other="${SHMUP_OTHER_TRACE:-${2:-}}"
 scenarios="$3"
-frames=1500
+frames=800
 
 if [ -z "$other" ] || [ ! -x "$other" ]; then
     echo "SKIP: no shmup-trace from the other Qt build (\"$other\"); build it, or point" \
