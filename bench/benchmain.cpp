@@ -1,0 +1,532 @@
+// shmup-bench: what one frame of the game costs, against the bare drawing of
+// the same frame and against the same frame drawn through Graphics View.
+//
+// Every measured frame runs the game's frame (joystick, update, collisions,
+// deletion, full paint into an offscreen surface of the window's format), then
+// replays the recorded drawing raw, then draws it through a QGraphicsScene.
+// The three paths take turns in going first. Figures are medians over frames.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
+#include <QSysInfo>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+
+#include "graphicsviewpath.h"
+#include "inputscript.h"
+#include "joystick.h"
+#include "paintrecorder.h"
+#include "taskbg.h"
+#include "taskenemy1.h"
+#include "taskenemy2.h"
+#include "taskenemybullet.h"
+#include "taskexplode.h"
+#include "taskmain.h"
+#include "taskmanager.h"
+#include "taskmyship.h"
+#include "texture.h"
+#include "view.h"
+
+namespace {
+
+struct Options {
+    int warmFrames = 3000;   // the game scenes are measured from this frame on
+    int gameFrames = 600;    // frames 3000 to 3599
+    int loadWarmFrames = 30; // a synthetic load settles into its churn first
+    int loadFrames = 200;
+    QVector<int> loads = {1000, 3000, 10000};
+    // The backing store's format of the game window on xcb (Xvfb, 24 bits) with Qt 6.4.
+    QImage::Format format = QImage::Format_ARGB32_Premultiplied;
+    QString busyPath = QStringLiteral(BENCH_SOURCE_DIR "/busy.txt");
+    bool smoke = false;
+    QString only; // run one scene: steady, busy or a load size (profiling)
+};
+
+// Per-frame timings of one scene, in nanoseconds.
+struct Samples {
+    QVector<qint64> update, collision, deletion, paint, frame, raw, graphicsView, gvFrame;
+    QVector<qint64> tasks, sprites, pairs;
+    bool rawIdentical = true;
+    bool gvIdentical = true;
+    bool compared = false;
+};
+
+struct SceneResult {
+    QString name;
+    int loadSize = 0; // live tasks asked for; 0 for the game scenes
+    double tasks = 0, sprites = 0, pairs = 0;
+    double update = 0, collision = 0, deletion = 0, paint = 0, frame = 0, raw = 0;
+    double graphicsView = 0, gvFrame = 0;
+    bool rawIdentical = true, gvIdentical = true;
+};
+
+double median(QVector<qint64> values) {
+    if (values.isEmpty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const int n = int(values.size());
+    return n % 2 ? double(values.at(n / 2))
+                 : (double(values.at(n / 2 - 1)) + values.at(n / 2)) / 2.0;
+}
+
+void resetGame() {
+    TaskManager *manager = TaskManager::inst();
+    qDeleteAll(manager->tasks);
+    manager->tasks.clear();
+    manager->enemyTasks.clear();
+    manager->myTasks.clear();
+    manager->myShipPos = PointF();
+    Joystick *joystick = Joystick::inst();
+    joystick->clearSources();
+    joystick->dir = 0;
+    joystick->triggers.fill(false);
+}
+
+QVector<InputScript::Step> loadScript(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr,
+                     "shmup-bench: cannot read the scenario %s (give one with --busy FILE)\n",
+                     qPrintable(path));
+        std::exit(2);
+    }
+    QVector<InputScript::Step> steps;
+    QString error;
+    if (!InputScript::parse(file.readAll(), steps, error)) {
+        std::fprintf(stderr, "shmup-bench: %s: %s\n", qPrintable(path), qPrintable(error));
+        std::exit(2);
+    }
+    return steps;
+}
+
+class Bench {
+public:
+    explicit Bench(const Options &options)
+        : options(options), gameSurface(640, 480, options.format),
+          rawSurface(640, 480, options.format), gvSurface(640, 480, options.format) {
+        // The game starts the way main() starts it: glibc's unseeded rand()
+        // sequence, the window's constructor adding the scene director.
+        srand(1);
+        // Its timers never fire: the bench runs no event loop.
+        view = new View;
+        // The debug line as it reads in a running game.
+        view->fps = 62;
+    }
+    ~Bench() {
+        resetGame();
+        delete view;
+    }
+
+    // An unmeasured frame: the game's frame and paint only.
+    void advance() {
+        Joystick::inst()->pool();
+        TaskManager::inst()->oneFrame();
+        paintGame(&gameSurface);
+    }
+
+    void paintGame(QImage *surface) {
+        QPainter painter(surface);
+        TaskManager::inst()->render(&painter);
+        view->renderDebug(&painter);
+    }
+
+    // Records the frame's drawing. The ship counts its paints to blink, so its
+    // counters are put back: recording must not change the game.
+    void record() {
+        TaskManager *manager = TaskManager::inst();
+        QVector<QPair<taskMyShip *, int>> ships;
+        for (Task *task : std::as_const(manager->tasks)) {
+            if (auto *ship = dynamic_cast<taskMyShip *>(task))
+                ships.append(qMakePair(ship, ship->renderCount));
+        }
+        recorder.record.clear();
+        {
+            QPainter painter(&recorder);
+            manager->render(&painter);
+            view->renderDebug(&painter);
+        }
+        for (const auto &saved : std::as_const(ships))
+            saved.first->renderCount = saved.second;
+    }
+
+    // The painting limit: the same fill, pixmap calls and text, nothing else.
+    void replayRaw(QImage *surface) {
+        const FrameRecord &frame = recorder.record;
+        QPainter painter(surface);
+        if (frame.fills > 0)
+            painter.fillRect(QRect(0, 0, 640, 480), Qt::black);
+        for (const SpriteCall &call : frame.sprites)
+            painter.drawPixmap(call.target, call.pixmap, call.source);
+        painter.setBackgroundMode(Qt::OpaqueMode);
+        for (const TextCall &text : frame.texts)
+            painter.drawText(text.baseline, text.text);
+    }
+
+    void measureFrame(Samples *samples, int index) {
+        TaskManager *manager = TaskManager::inst();
+        samples->pairs.append(qint64(manager->myTasks.size()) * manager->enemyTasks.size());
+        QElapsedTimer timer;
+        timer.start();
+        Joystick::inst()->pool();
+        manager->updatePass();
+        const qint64 updated = timer.nsecsElapsed();
+        manager->collisionCheck();
+        const qint64 collided = timer.nsecsElapsed();
+        manager->deletionPass();
+        const qint64 deleted = timer.nsecsElapsed();
+        const qint64 logic = deleted;
+        samples->update.append(updated);
+        samples->collision.append(collided - updated);
+        samples->deletion.append(deleted - collided);
+        samples->tasks.append(manager->getTaskCount());
+
+        record(); // not timed
+        samples->sprites.append(recorder.record.sprites.size());
+
+        qint64 paint = 0, raw = 0, gv = 0;
+        const std::function<void()> paths[3] = {
+            [&] {
+                timer.restart();
+                paintGame(&gameSurface);
+                paint = timer.nsecsElapsed();
+            },
+            [&] {
+                timer.restart();
+                replayRaw(&rawSurface);
+                raw = timer.nsecsElapsed();
+            },
+            [&] {
+                timer.restart();
+                graphicsView.sync(recorder.record);
+                graphicsView.render(&gvSurface);
+                gv = timer.nsecsElapsed();
+            },
+        };
+        for (int i = 0; i < 3; ++i)
+            paths[(index + i) % 3]();
+        samples->paint.append(paint);
+        samples->frame.append(logic + paint);
+        samples->raw.append(raw);
+        samples->graphicsView.append(gv);
+        samples->gvFrame.append(logic + gv);
+
+        // The replay is only a limit if it draws the same picture.
+        if (!samples->compared || index % 50 == 0) {
+            samples->compared = true;
+            samples->rawIdentical = samples->rawIdentical && rawSurface == gameSurface;
+            samples->gvIdentical = samples->gvIdentical && gvSurface == gameSurface;
+        }
+    }
+
+    SceneResult summarize(const QString &name, const Samples &samples, int loadSize) {
+        SceneResult r;
+        r.name = name;
+        r.loadSize = loadSize;
+        r.tasks = median(samples.tasks);
+        r.sprites = median(samples.sprites);
+        r.pairs = median(samples.pairs);
+        r.update = median(samples.update);
+        r.collision = median(samples.collision);
+        r.deletion = median(samples.deletion);
+        r.paint = median(samples.paint);
+        r.frame = median(samples.frame);
+        r.raw = median(samples.raw);
+        r.graphicsView = median(samples.graphicsView);
+        r.gvFrame = median(samples.gvFrame);
+        r.rawIdentical = samples.rawIdentical;
+        r.gvIdentical = samples.gvIdentical;
+        return r;
+    }
+
+    // The default game, or the busy one when steps are given, measured over
+    // frames warmFrames .. warmFrames + gameFrames - 1.
+    SceneResult gameScene(const QString &name, const QVector<InputScript::Step> *steps) {
+        resetGame();
+        graphicsView.clear();
+        srand(1);
+        TaskManager::inst()->addTask(new taskMain());
+        if (steps)
+            Joystick::inst()->addSource(new InputScript(*steps));
+        for (int frame = 0; frame < options.warmFrames; ++frame)
+            advance();
+        Samples samples;
+        for (int i = 0; i < options.gameFrames; ++i)
+            measureFrame(&samples, i);
+        return summarize(name, samples, 0);
+    }
+
+    // A load of `size` live tasks: the starfield, an unkillable ship firing
+    // and sweeping (the busy scenario), its shots, and enemies, enemy bullets
+    // and explosions spread over the screen, brought back to `size` before
+    // every frame.
+    SceneResult loadScene(int size, const QVector<InputScript::Step> &steps) {
+        resetGame();
+        graphicsView.clear();
+        srand(1);
+        std::mt19937 random{unsigned(size)};
+        TaskManager *manager = TaskManager::inst();
+        manager->addTask(new taskBG(0));
+        auto *ship = new taskMyShip(PointF(320.0f, 400.0f), 0);
+        ship->state = taskMyShip::Active;
+        ship->hp = 1 << 30;
+        manager->addMyTask(ship);
+        // From the sweep's first frame on.
+        QVector<InputScript::Step> sweep = steps;
+        for (InputScript::Step &step : sweep)
+            step.frame = std::max(0, step.frame - 64);
+        Joystick::inst()->addSource(new InputScript(sweep));
+
+        auto refill = [&] {
+            std::uniform_real_distribution<float> across(0.0f, 640.0f);
+            std::uniform_real_distribution<float> down(0.0f, 480.0f);
+            std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+            while (manager->getTaskCount() < size) {
+                const PointF pos(across(random), down(random));
+                const float kind = unit(random);
+                if (kind < 0.60f) {
+                    const float angle = unit(random) * 6.2831853f;
+                    manager->addEnemyTask(new taskEnemyBullet(
+                        pos, 0, PointF(std::cos(angle), std::sin(angle)), PointF(0.0f, 0.0f)));
+                } else if (kind < 0.85f) {
+                    auto *enemy = new taskEnemy1(pos, 0, PointF(0.0f, 1.0f));
+                    enemy->fireCounter = int(random() % 60);
+                    manager->addEnemyTask(enemy);
+                } else if (kind < 0.90f) {
+                    manager->addEnemyTask(new taskEnemy2(pos, 0, PointF(0.0f, 1.0f), 0));
+                } else {
+                    auto *explode = new taskExplode(pos, 0);
+                    explode->animFrame = int(random() % 4);
+                    manager->addTask(explode);
+                }
+            }
+        };
+
+        // Enemies fire faster than a dense field loses them: the newest enemy-side
+        // tasks beyond the load are taken out between frames, untimed.
+        auto trim = [&] {
+            qsizetype excess = manager->getTaskCount() - size;
+            if (excess <= 0)
+                return;
+            for (qsizetype i = manager->enemyTasks.size() - 1; i >= 0 && excess > 0; --i, --excess)
+                manager->enemyTasks.at(i)->dead = true;
+            manager->deletionPass();
+        };
+
+        for (int frame = 0; frame < options.loadWarmFrames; ++frame) {
+            trim();
+            refill();
+            advance();
+        }
+        Samples samples;
+        for (int i = 0; i < options.loadFrames; ++i) {
+            trim();
+            refill();
+            measureFrame(&samples, i);
+        }
+        return summarize(QStringLiteral("load %1").arg(size), samples, size);
+    }
+
+    Options options;
+    View *view = nullptr;
+    QImage gameSurface, rawSurface, gvSurface;
+    PaintRecorder recorder;
+    GraphicsViewPath graphicsView;
+};
+
+QString cpuModel() {
+    QFile file(QStringLiteral("/proc/cpuinfo"));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            if (line.startsWith("model name"))
+                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+        }
+    }
+    return QStringLiteral("unknown");
+}
+
+QString us(double ns) {
+    return QString::number(ns / 1000.0, 'f', 1);
+}
+
+// The exponent k of cost ~ n^k between two loads.
+double growth(double costSmall, double costLarge, double nSmall, double nLarge) {
+    if (costSmall <= 0 || costLarge <= 0)
+        return 0.0;
+    return std::log(costLarge / costSmall) / std::log(nLarge / nSmall);
+}
+
+void usage() {
+    std::printf(
+        "usage: shmup-bench [--smoke] [--format rgb32|argb32pm] [--busy FILE] [--only SCENE]\n"
+        "  --smoke   a few frames of each scene, to check that it runs\n"
+        "  --format  the surface format painted into (default argb32pm, the xcb window's)\n"
+        "  --busy    the scenario of the busy scene (default bench/busy.txt)\n"
+        "  --only    one scene (steady, busy or a task count), for a profiler\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    Options options;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--smoke")) {
+            options.smoke = true;
+            options.warmFrames = 200;
+            options.gameFrames = 10;
+            options.loadWarmFrames = 3;
+            options.loadFrames = 5;
+            options.loads = {100, 300, 1000};
+        } else if (arg == QLatin1String("--format") && i + 1 < args.size()) {
+            const QString format = args.at(++i);
+            if (format == QLatin1String("rgb32")) {
+                options.format = QImage::Format_RGB32;
+            } else if (format == QLatin1String("argb32pm")) {
+                options.format = QImage::Format_ARGB32_Premultiplied;
+            } else {
+                usage();
+                return 2;
+            }
+        } else if (arg == QLatin1String("--only") && i + 1 < args.size()) {
+            options.only = args.at(++i);
+        } else if (arg == QLatin1String("--busy") && i + 1 < args.size()) {
+            options.busyPath = args.at(++i);
+        } else {
+            usage();
+            return arg == QLatin1String("--help") ? 0 : 2;
+        }
+    }
+
+    const QVector<InputScript::Step> busySteps = loadScript(options.busyPath);
+    QTextStream out(stdout);
+    out << "shmup-bench: Qt " << qVersion() << ", " << QSysInfo::prettyProductName() << ", "
+        << cpuModel() << ", " << QThread::idealThreadCount() << " cores, build " BENCH_BUILD_TYPE
+        << ", platform " << QGuiApplication::platformName() << "\n";
+    out << "surface: 640x480 QImage, format "
+        << (options.format == QImage::Format_RGB32 ? "RGB32" : "ARGB32_Premultiplied")
+        << "; game scenes: frames " << options.warmFrames << " to "
+        << options.warmFrames + options.gameFrames - 1 << "; loads: " << options.loadFrames
+        << " frames after " << options.loadWarmFrames << "\n";
+    out << "times: medians per frame in microseconds; frame = update (with joystick) + collide"
+           " + delete + paint; raw = the same drawing replayed; gview = the same logic + the"
+           " scene synced and rendered through QGraphicsScene\n\n";
+    out.flush();
+
+    Bench bench(options);
+    if (Texture::inst()->getTexture(QStringLiteral("MAIN")).isNull()) {
+        std::fprintf(stderr, "shmup-bench: the sprite sheet did not load; run from the build "
+                             "tree (bin/../img/edge1.png)\n");
+        return 2;
+    }
+
+    QVector<SceneResult> results;
+    QElapsedTimer wall;
+    wall.start();
+    if (!options.only.isEmpty()) {
+        // One scene alone, for a profiler: its row, no summary.
+        if (options.only == QLatin1String("steady"))
+            results.append(bench.gameScene(options.only, nullptr));
+        else if (options.only == QLatin1String("busy"))
+            results.append(bench.gameScene(options.only, &busySteps));
+        else
+            results.append(bench.loadScene(options.only.toInt(), busySteps));
+    } else {
+        results.append(bench.gameScene(QStringLiteral("steady"), nullptr));
+        results.append(bench.gameScene(QStringLiteral("busy"), &busySteps));
+        for (int size : std::as_const(options.loads))
+            results.append(bench.loadScene(size, busySteps));
+    }
+
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+               .arg(QStringLiteral("scene"), -11)
+               .arg(QStringLiteral("tasks"), 6)
+               .arg(QStringLiteral("update"), 8)
+               .arg(QStringLiteral("collide"), 8)
+               .arg(QStringLiteral("delete"), 8)
+               .arg(QStringLiteral("paint"), 8)
+               .arg(QStringLiteral("frame"), 8)
+               .arg(QStringLiteral("raw"), 8)
+               .arg(QStringLiteral("game/raw"), 9)
+               .arg(QStringLiteral("gview"), 9)
+        << QStringLiteral(" %1 %2\n")
+               .arg(QStringLiteral("gv/game"), 8)
+               .arg(QStringLiteral("pairs"), 8);
+    bool allIdentical = true;
+    double worstGv = 0.0;
+    for (const SceneResult &r : std::as_const(results)) {
+        const double gameRaw = r.frame / r.raw;
+        const double gvGame = r.gvFrame / r.frame;
+        worstGv = worstGv == 0.0 ? gvGame : std::min(worstGv, gvGame);
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+                   .arg(r.name, -11)
+                   .arg(qRound(r.tasks), 6)
+                   .arg(us(r.update), 8)
+                   .arg(us(r.collision), 8)
+                   .arg(us(r.deletion), 8)
+                   .arg(us(r.paint), 8)
+                   .arg(us(r.frame), 8)
+                   .arg(us(r.raw), 8)
+                   .arg(QString::number(gameRaw, 'f', 3), 9)
+                   .arg(us(r.gvFrame), 9)
+            << QStringLiteral(" %1 %2\n")
+                   .arg(QString::number(gvGame, 'f', 2), 8)
+                   .arg(qRound64(r.pairs), 8);
+        allIdentical = allIdentical && r.rawIdentical;
+        if (!r.gvIdentical)
+            out << "  note: " << r.name << ": the Graphics View picture differs from the game's\n";
+    }
+    out << "\nraw replay draws the same picture as the game: " << (allIdentical ? "yes" : "NO")
+        << "\n";
+    if (results.size() < 5)
+        return allIdentical ? 0 : 1;
+
+    // How the passes grow with the task count, from the smallest to the largest load.
+    const SceneResult &small = results.at(2);
+    const SceneResult &large = results.constLast();
+    const double n0 = small.tasks, n1 = large.tasks;
+    out << QStringLiteral("growth from %1 to %2 tasks (cost ~ n^k): collide k=%3 (x%4, pairs x%5, "
+                          "%6 ns per pair at %2), delete k=%7 (x%8), update k=%9, paint k=%10\n")
+               .arg(qRound(n0))
+               .arg(qRound(n1))
+               .arg(growth(small.collision, large.collision, n0, n1), 0, 'f', 2)
+               .arg(large.collision / small.collision, 0, 'f', 1)
+               .arg(large.pairs / small.pairs, 0, 'f', 1)
+               .arg(large.collision / std::max(1.0, large.pairs), 0, 'f', 2)
+               .arg(growth(small.deletion, large.deletion, n0, n1), 0, 'f', 2)
+               .arg(large.deletion / small.deletion, 0, 'f', 1)
+               .arg(growth(small.update, large.update, n0, n1), 0, 'f', 2)
+               .arg(growth(small.paint, large.paint, n0, n1), 0, 'f', 2);
+    out << "  the collision check tests every player-side character against every enemy-side one;"
+           " the player side is the ship and its shots (one a frame), so pairs grow with the enemy"
+           " count\n";
+    out << QStringLiteral("run time %1 s\n\n").arg(wall.elapsed() / 1000.0, 0, 'f', 1);
+
+    const double steadyRatio = results.at(0).frame / results.at(0).raw;
+    const double busyRatio = results.at(1).frame / results.at(1).raw;
+    const double frameLargest = large.frame / 1e6;
+    out << QStringLiteral("summary: steady_ratio=%1 busy_ratio=%2 graphicsview_ratio=%3 "
+                          "frame10k_ms=%4\n")
+               .arg(steadyRatio, 0, 'f', 3)
+               .arg(busyRatio, 0, 'f', 3)
+               .arg(worstGv, 0, 'f', 2)
+               .arg(frameLargest, 0, 'f', 3);
+    out.flush();
+    return allIdentical ? 0 : 1;
+}
