@@ -1,0 +1,214 @@
+// The real game in a real X server, checked from outside its process: the
+// window, what it shows, keys, and closing it as a window manager does.
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QtTest>
+
+#include "x11window.h"
+
+namespace {
+
+// The sheet's regions of the sprites looked for on screen.
+const QRect kShipRegion(32, 0, 32, 32);
+const QRect kShotRegion(0, 0, 32, 32);
+const QRect kStarRegion(0, 32, 16, 16);
+
+QString binDir()
+{
+    const QByteArray dir = qgetenv("SHMUP_BIN_DIR");
+    return dir.isEmpty() ? QStringLiteral(SHMUP_BIN_DIR) : QString::fromLocal8Bit(dir);
+}
+
+// A sprite as it looks on the black background: the sheet's region over black.
+QImage spriteOnBlack(const QRect &region)
+{
+    static const QImage sheet(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"));
+    QImage sprite(region.size(), QImage::Format_RGB32);
+    sprite.fill(Qt::black);
+    QPainter painter(&sprite);
+    painter.drawImage(QPoint(0, 0), sheet, region);
+    return sprite;
+}
+
+// The share of the sprite's bright pixels found, within a small tolerance, with
+// the sprite's top-left at `at` in the picture.
+double matchAt(const QImage &picture, const QImage &sprite, const QPoint &at)
+{
+    int bright = 0;
+    int matched = 0;
+    for (int y = 0; y < sprite.height(); ++y) {
+        for (int x = 0; x < sprite.width(); ++x) {
+            const QRgb want = sprite.pixel(x, y);
+            if (qGray(want) < 60)
+                continue;
+            ++bright;
+            if (!picture.valid(at.x() + x, at.y() + y))
+                continue;
+            const QRgb got = picture.pixel(at.x() + x, at.y() + y);
+            if (qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) +
+                    qAbs(qBlue(got) - qBlue(want)) <= 24)
+                ++matched;
+        }
+    }
+    return bright ? double(matched) / bright : 0.0;
+}
+
+// Centres where the sprite is found, scanning the rectangle `area` of centres.
+QList<QPoint> findSprite(const QImage &picture, const QImage &sprite, const QRect &area,
+                         double threshold = 0.9)
+{
+    QList<QPoint> found;
+    const QPoint half(sprite.width() / 2, sprite.height() / 2);
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (matchAt(picture, sprite, QPoint(x, y) - half) >= threshold)
+                found.append(QPoint(x, y));
+    return found;
+}
+
+} // namespace
+
+class E2eWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void windowShowsTheGame();
+    void keysSteerAndFire();
+
+private:
+    void startGame();
+    QImage grab() const { return X11Window::grab(window); }
+    void waitUntil(qint64 ms) const;
+    void xdotool(const QStringList &args) const;
+    void closeAndCheckExit();
+
+    QProcess game;
+    QElapsedTimer started;
+    unsigned long window = 0;
+};
+
+void E2eWindow::init()
+{
+    QVERIFY2(!qgetenv("DISPLAY").isEmpty(), "run under an X server (tests/e2e/with-xvfb.sh)");
+    startGame();
+}
+
+void E2eWindow::cleanup()
+{
+    if (game.state() != QProcess::NotRunning) {
+        game.kill();
+        game.waitForFinished(5000);
+    }
+}
+
+// Started from its bin folder, as a user does, so that it finds ../img/edge1.png.
+void E2eWindow::startGame()
+{
+    game.setWorkingDirectory(binDir());
+    game.setProgram(binDir() + QStringLiteral("/shmup"));
+    game.start();
+    QVERIFY2(game.waitForStarted(5000), qPrintable(game.errorString()));
+    started.start();
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--sync"),
+                  QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                  QString::number(game.processId())});
+    QVERIFY(search.waitForFinished(10000));
+    window = search.readAllStandardOutput().split('\n').value(0).toULong();
+    QVERIFY2(window != 0, "the game's window did not appear");
+}
+
+void E2eWindow::waitUntil(qint64 ms) const
+{
+    while (started.elapsed() < ms)
+        QTest::qWait(10);
+}
+
+void E2eWindow::xdotool(const QStringList &args) const
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), args);
+    QVERIFY(tool.waitForFinished(5000));
+    QCOMPARE(tool.exitCode(), 0);
+}
+
+// A close request, as a window manager's close button sends: the game ends
+// normally and writes nothing on stderr.
+void E2eWindow::closeAndCheckExit()
+{
+    QVERIFY(X11Window::requestClose(window));
+    QVERIFY2(game.waitForFinished(10000), "the game did not exit on a close request");
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(game.readAllStandardError()), QString());
+}
+
+void E2eWindow::windowShowsTheGame()
+{
+    // The ship waits at (320, 352) from its 65th frame (about 1.05 s in) until
+    // the first enemy reaches it, near frame 178 (2.8 s): look in between.
+    waitUntil(1900);
+    const QImage picture = grab();
+    QCOMPARE(picture.size(), QSize(640, 480));
+
+    const QList<QPoint> ships =
+        findSprite(picture, spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
+    QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352)");
+
+    // The starfield: many star sprites over the black background.
+    const QList<QPoint> stars = findSprite(picture, spriteOnBlack(kStarRegion),
+                                           QRect(8, 60, 624, 412), 0.95);
+    QVERIFY2(stars.size() >= 20, qPrintable(QStringLiteral("%1 stars").arg(stars.size())));
+
+    // The debug line, on its light background, reads the frame rate of the last
+    // second (62 or 63 at 16 ms a frame; a loaded machine may drop a few).
+    const X11Window::DebugLine line = X11Window::readDebugLine(picture);
+    QVERIFY2(line.found, "no debug line at the top left");
+    QVERIFY2(line.fps >= 45 && line.fps <= 63, qPrintable(QString::number(line.fps)));
+    QVERIFY(line.tasks > 3);
+
+    closeAndCheckExit();
+}
+
+void E2eWindow::keysSteerAndFire()
+{
+    waitUntil(1300); // the ship is active from about 1.05 s
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+    xdotool({QStringLiteral("keydown"), QStringLiteral("Left"), QStringLiteral("z")});
+    QTest::qWait(400); // about 25 frames at 4 pixels a frame
+    const QImage picture = grab();
+    xdotool({QStringLiteral("keyup"), QStringLiteral("Left"), QStringLiteral("z")});
+
+    // The newest shot is drawn over the ship's middle: look for the rest of it.
+    QImage wings = spriteOnBlack(kShipRegion);
+    QPainter(&wings).fillRect(QRect(wings.width() / 2 - 5, 0, 10, wings.height()), Qt::black);
+    const QList<QPoint> ships = findSprite(picture, wings, QRect(100, 350, 201, 5));
+    if (ships.isEmpty())
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-keys.png")));
+    QVERIFY2(!ships.isEmpty(), "no ship found left of x 300 at y 352 (see e2e-keys.png)");
+    const QPoint ship = ships.first();
+    QCOMPARE(ship.y(), 352);
+
+    // Shots leave from the ship every frame and fly up 16 pixels a frame, so a
+    // trail of them lies above and to the right of the ship as it moves left.
+    // Each newer shot, 16 pixels lower, covers the lower half of the one before.
+    QImage shotTop = spriteOnBlack(kShotRegion);
+    QPainter(&shotTop).fillRect(QRect(0, 16, shotTop.width(), 16), Qt::black);
+    const QList<QPoint> shots =
+        findSprite(picture, shotTop, QRect(ship.x(), 16, 320 - ship.x() + 1, 330), 0.75);
+    if (shots.size() < 3)
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-keys.png")));
+    QVERIFY2(shots.size() >= 3,
+             qPrintable(QStringLiteral("%1 shots (see e2e-keys.png)").arg(shots.size())));
+
+    closeAndCheckExit();
+}
+
+QTEST_MAIN(E2eWindow)
+#include "e2e_window.moc"
