@@ -8,12 +8,14 @@
 #include <unistd.h>
 
 namespace {
-qint64 monotonicMs() {
+qint64 monotonicMs()
+{
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int axisDirection(int value) {
+int axisDirection(int value)
+{
     if (value > JoystickDevice::kDeadZone)
         return 1;
     if (value < -JoystickDevice::kDeadZone)
@@ -23,13 +25,17 @@ int axisDirection(int value) {
 } // namespace
 
 JoystickDevice::JoystickDevice(const QString &path, int retryIntervalMs)
-    : path(path), retryIntervalMs(retryIntervalMs), now(monotonicMs) {}
+    : path(path), retryIntervalMs(retryIntervalMs), now(monotonicMs)
+{
+}
 
-JoystickDevice::~JoystickDevice() {
+JoystickDevice::~JoystickDevice()
+{
     close();
 }
 
-void JoystickDevice::applyEvent(const js_event &event, InputState &held) {
+void JoystickDevice::applyEvent(const js_event &event, InputState &held)
+{
     // The initial state arrives flagged JS_EVENT_INIT and counts like any event.
     switch (event.type & ~JS_EVENT_INIT) {
     case JS_EVENT_AXIS:
@@ -47,7 +53,8 @@ void JoystickDevice::applyEvent(const js_event &event, InputState &held) {
     }
 }
 
-void JoystickDevice::poll(InputState &state) {
+void JoystickDevice::poll(InputState &state)
+{
     if (fd < 0 && (!triedOpen || now() - lastAttemptMs >= retryIntervalMs))
         tryOpen();
     if (fd >= 0)
@@ -58,13 +65,15 @@ void JoystickDevice::poll(InputState &state) {
     state.triggers[1] = state.triggers[1] || held.triggers[1];
 }
 
-void JoystickDevice::tryOpen() {
+void JoystickDevice::tryOpen()
+{
     triedOpen = true;
     lastAttemptMs = now();
     fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
-void JoystickDevice::drain() {
+void JoystickDevice::drain()
+{
     for (;;) {
         js_event event;
         const ssize_t count = ::read(fd, &event, sizeof event);
@@ -84,7 +93,8 @@ void JoystickDevice::drain() {
     }
 }
 
-void JoystickDevice::close() {
+void JoystickDevice::close()
+{
     if (fd >= 0)
         ::close(fd);
     fd = -1;

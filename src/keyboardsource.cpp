@@ -11,7 +11,8 @@ class KeyFilter : public QObject {
 public:
     KeyFilter(KeyboardSource *source, QObject *parent) : QObject(parent), source(source) {}
 
-    bool eventFilter(QObject *, QEvent *event) override {
+    bool eventFilter(QObject *, QEvent *event) override
+    {
         source->handleEvent(event);
         return false;
     }
@@ -20,7 +21,8 @@ public:
 };
 } // namespace
 
-KeyboardSource::KeyboardSource(QCoreApplication *app) {
+KeyboardSource::KeyboardSource(QCoreApplication *app)
+{
     if (!app)
         return;
     // A child of the application, so that an application destroyed before the
@@ -29,11 +31,13 @@ KeyboardSource::KeyboardSource(QCoreApplication *app) {
     app->installEventFilter(filter);
 }
 
-KeyboardSource::~KeyboardSource() {
+KeyboardSource::~KeyboardSource()
+{
     delete filter.data();
 }
 
-bool KeyboardSource::isGameKey(int key) {
+bool KeyboardSource::isGameKey(int key)
+{
     switch (key) {
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -53,7 +57,8 @@ bool KeyboardSource::isGameKey(int key) {
     }
 }
 
-void KeyboardSource::handleEvent(const QEvent *event) {
+void KeyboardSource::handleEvent(const QEvent *event)
+{
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
@@ -84,11 +89,13 @@ void KeyboardSource::handleEvent(const QEvent *event) {
     }
 }
 
-bool KeyboardSource::isHeld(int key, int otherKey) const {
+bool KeyboardSource::isHeld(int key, int otherKey) const
+{
     return heldKeys.contains(key) || heldKeys.contains(otherKey);
 }
 
-void KeyboardSource::poll(InputState &state) {
+void KeyboardSource::poll(InputState &state)
+{
     // Opposite keys cancel: each adds its own unit to the axis.
     state.x += int(isHeld(Qt::Key_Right, Qt::Key_D)) - int(isHeld(Qt::Key_Left, Qt::Key_A));
     state.y += int(isHeld(Qt::Key_Down, Qt::Key_S)) - int(isHeld(Qt::Key_Up, Qt::Key_W));

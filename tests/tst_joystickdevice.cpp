@@ -43,7 +43,8 @@ private:
 };
 
 namespace {
-QByteArray record(int type, int number, int value) {
+QByteArray record(int type, int number, int value)
+{
     js_event event{};
     event.time = 1234;
     event.type = quint8(type);
@@ -52,15 +53,18 @@ QByteArray record(int type, int number, int value) {
     return QByteArray(reinterpret_cast<const char *>(&event), sizeof event);
 }
 
-QByteArray axis(int number, int value) {
+QByteArray axis(int number, int value)
+{
     return record(JS_EVENT_AXIS, number, value);
 }
-QByteArray button(int number, bool pressed) {
+QByteArray button(int number, bool pressed)
+{
     return record(JS_EVENT_BUTTON, number, pressed);
 }
 } // namespace
 
-void TestJoystickDevice::init() {
+void TestJoystickDevice::init()
+{
     resetWorld();
     QVERIFY(dir.isValid());
     fifoPath = dir.filePath(QStringLiteral("js0"));
@@ -68,27 +72,32 @@ void TestJoystickDevice::init() {
     QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
 }
 
-void TestJoystickDevice::cleanup() {
+void TestJoystickDevice::cleanup()
+{
     closeWriter();
     resetWorld();
 }
 
-void TestJoystickDevice::openWriter() {
+void TestJoystickDevice::openWriter()
+{
     writer = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     QVERIFY(writer >= 0);
 }
 
-void TestJoystickDevice::closeWriter() {
+void TestJoystickDevice::closeWriter()
+{
     if (writer >= 0)
         ::close(writer);
     writer = -1;
 }
 
-void TestJoystickDevice::write(const QByteArray &bytes) {
+void TestJoystickDevice::write(const QByteArray &bytes)
+{
     QCOMPARE(::write(writer, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
 }
 
-void TestJoystickDevice::decodesEventRecords_data() {
+void TestJoystickDevice::decodesEventRecords_data()
+{
     QTest::addColumn<QByteArray>("records");
     QTest::addColumn<int>("x");
     QTest::addColumn<int>("y");
@@ -122,7 +131,8 @@ void TestJoystickDevice::decodesEventRecords_data() {
     QTest::newRow("unknown type ignored") << record(0x04, 0, 32767) << 0 << 0 << false << false;
 }
 
-void TestJoystickDevice::decodesEventRecords() {
+void TestJoystickDevice::decodesEventRecords()
+{
     QFETCH(QByteArray, records);
     QFETCH(int, x);
     QFETCH(int, y);
@@ -141,7 +151,8 @@ void TestJoystickDevice::decodesEventRecords() {
     QCOMPARE(held.triggers[1], trigger1);
 }
 
-void TestJoystickDevice::drainsPendingEventsEachFrame() {
+void TestJoystickDevice::drainsPendingEventsEachFrame()
+{
     openWriter();
     auto *device = new JoystickDevice(fifoPath);
     Joystick *joystick = Joystick::inst();
@@ -170,13 +181,15 @@ void TestJoystickDevice::drainsPendingEventsEachFrame() {
     QVERIFY(device->isOpen());
 }
 
-void TestJoystickDevice::brokenDeviceIsClosedAndReleased_data() {
+void TestJoystickDevice::brokenDeviceIsClosedAndReleased_data()
+{
     QTest::addColumn<bool>("shortRecord");
     QTest::newRow("read shorter than a record") << true;
     QTest::newRow("writer gone, end of file") << false;
 }
 
-void TestJoystickDevice::brokenDeviceIsClosedAndReleased() {
+void TestJoystickDevice::brokenDeviceIsClosedAndReleased()
+{
     QFETCH(bool, shortRecord);
 
     openWriter();
@@ -204,7 +217,8 @@ void TestJoystickDevice::brokenDeviceIsClosedAndReleased() {
     QVERIFY(!device->isOpen());
 }
 
-void TestJoystickDevice::reopensOnlyAfterTheRetryInterval() {
+void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
+{
     qint64 now = 5000;
     auto *device = new JoystickDevice(fifoPath, 1000);
     device->now = [&now] { return now; };
@@ -253,14 +267,16 @@ void TestJoystickDevice::reopensOnlyAfterTheRetryInterval() {
     QVERIFY(later->isOpen());
 }
 
-void TestJoystickDevice::unusablePathsLeaveTheStateAtRest_data() {
+void TestJoystickDevice::unusablePathsLeaveTheStateAtRest_data()
+{
     QTest::addColumn<QString>("name");
     QTest::newRow("no such file") << QStringLiteral("missing/js0");
     QTest::newRow("a directory") << QString();
     QTest::newRow("an empty file") << QStringLiteral("empty");
 }
 
-void TestJoystickDevice::unusablePathsLeaveTheStateAtRest() {
+void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
+{
     QFETCH(QString, name);
 
     QFile empty(dir.filePath(QStringLiteral("empty")));
@@ -278,7 +294,8 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest() {
     }
 }
 
-void TestJoystickDevice::keyboardAndDeviceCombine() {
+void TestJoystickDevice::keyboardAndDeviceCombine()
+{
     openWriter();
     Joystick *joystick = Joystick::inst();
     auto *keyboard = new KeyboardSource(QCoreApplication::instance());

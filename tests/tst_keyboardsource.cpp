@@ -40,23 +40,27 @@ private:
 
 using KeyList = QList<int>;
 
-void TestKeyboardSource::init() {
+void TestKeyboardSource::init()
+{
     resetWorld();
     source = new KeyboardSource(QCoreApplication::instance());
     Joystick::inst()->addSource(source);
 }
 
-void TestKeyboardSource::press(int key, bool autoRepeat) {
+void TestKeyboardSource::press(int key, bool autoRepeat)
+{
     QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), autoRepeat);
     send(&event);
 }
 
-void TestKeyboardSource::release(int key, bool autoRepeat) {
+void TestKeyboardSource::release(int key, bool autoRepeat)
+{
     QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
     send(&event);
 }
 
-void TestKeyboardSource::heldKeysGiveDirectionAndTriggers_data() {
+void TestKeyboardSource::heldKeysGiveDirectionAndTriggers_data()
+{
     QTest::addColumn<KeyList>("keys");
     QTest::addColumn<int>("dir");
     QTest::addColumn<bool>("fire");
@@ -99,7 +103,8 @@ void TestKeyboardSource::heldKeysGiveDirectionAndTriggers_data() {
         << KeyList{Qt::Key_Q, Qt::Key_Return, Qt::Key_Shift} << 0 << false << false;
 }
 
-void TestKeyboardSource::heldKeysGiveDirectionAndTriggers() {
+void TestKeyboardSource::heldKeysGiveDirectionAndTriggers()
+{
     QFETCH(KeyList, keys);
     QFETCH(int, dir);
     QFETCH(bool, fire);
@@ -118,7 +123,8 @@ void TestKeyboardSource::heldKeysGiveDirectionAndTriggers() {
     QCOMPARE(joystick->isTrigged(0), fire);
 }
 
-void TestKeyboardSource::releasingKeysUpdatesTheState() {
+void TestKeyboardSource::releasingKeysUpdatesTheState()
+{
     Joystick *joystick = Joystick::inst();
     press(Qt::Key_Up);
     press(Qt::Key_Left);
@@ -144,7 +150,8 @@ void TestKeyboardSource::releasingKeysUpdatesTheState() {
     QCOMPARE(joystick->getDir(), 0);
 }
 
-void TestKeyboardSource::autoRepeatIsIgnored() {
+void TestKeyboardSource::autoRepeatIsIgnored()
+{
     Joystick *joystick = Joystick::inst();
     press(Qt::Key_Left);
     // X11 repeats a held key as a release and press pair, both flagged.
@@ -162,7 +169,8 @@ void TestKeyboardSource::autoRepeatIsIgnored() {
     QCOMPARE(joystick->getDir(), 0);
 }
 
-void TestKeyboardSource::losingFocusReleasesEverything_data() {
+void TestKeyboardSource::losingFocusReleasesEverything_data()
+{
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("released");
     QTest::newRow("window loses focus") << 0 << true;
@@ -172,7 +180,8 @@ void TestKeyboardSource::losingFocusReleasesEverything_data() {
     QTest::newRow("application becomes active") << 4 << false;
 }
 
-void TestKeyboardSource::losingFocusReleasesEverything() {
+void TestKeyboardSource::losingFocusReleasesEverything()
+{
     QFETCH(int, kind);
     QFETCH(bool, released);
 
@@ -199,13 +208,15 @@ void TestKeyboardSource::losingFocusReleasesEverything() {
 
 // A real widget gets each key event through several objects (and the filter
 // sees each pass); the widget must still get it and one release must do.
-void TestKeyboardSource::keyEventsPassThroughToTheWindow() {
+void TestKeyboardSource::keyEventsPassThroughToTheWindow()
+{
     class KeyCountingWidget : public QWidget {
     public:
         int presses = 0;
 
     protected:
-        void keyPressEvent(QKeyEvent *event) override {
+        void keyPressEvent(QKeyEvent *event) override
+        {
             ++presses;
             QWidget::keyPressEvent(event);
         }
@@ -227,7 +238,8 @@ void TestKeyboardSource::keyEventsPassThroughToTheWindow() {
     QCOMPARE(joystick->getDir(), 0);
 }
 
-void TestKeyboardSource::clearingTheSourcesRemovesTheFilter() {
+void TestKeyboardSource::clearingTheSourcesRemovesTheFilter()
+{
     QPointer<QObject> filter = source->filter;
     QVERIFY(filter);
     Joystick::inst()->clearSources();
@@ -247,7 +259,8 @@ void TestKeyboardSource::clearingTheSourcesRemovesTheFilter() {
     delete noApplication;
 }
 
-void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest() {
+void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest()
+{
     Joystick joystick;
     QCOMPARE(joystick.sources.size(), 2);
     QVERIFY(dynamic_cast<KeyboardSource *>(joystick.sources.at(0)));
@@ -263,7 +276,8 @@ void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest() {
     QCOMPARE(joystick.getDir(), 1);
 }
 
-void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame_data() {
+void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame_data()
+{
     QTest::addColumn<int>("key");
     QTest::addColumn<PointF>("start");
     QTest::addColumn<PointF>("afterOne");
@@ -279,7 +293,8 @@ void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame_data() {
                                  << PointF(320.0f, 476.0f) << PointF(320.0f, 480.0f);
 }
 
-void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame() {
+void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame()
+{
     QFETCH(int, key);
     QFETCH(PointF, start);
     QFETCH(PointF, afterOne);
