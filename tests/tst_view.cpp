@@ -56,7 +56,10 @@ bool TestView::showsDebugLine(View &view, const QString &text) {
     QImage actual = blankScreen();
     view.render(&actual);
 
+    // Text is laid out at the device's resolution, so draw it at the window's.
     QImage expected = blankScreen();
+    expected.setDotsPerMeterX(qRound(view.logicalDpiX() / 0.0254));
+    expected.setDotsPerMeterY(qRound(view.logicalDpiY() / 0.0254));
     QPainter painter(&expected);
     painter.setFont(view.font());
     painter.setPen(view.palette().color(view.foregroundRole()));

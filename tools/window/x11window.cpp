@@ -55,6 +55,11 @@ QVector<bool> ink(const QImage &image, const QRect &box)
 QImage drawLine(const QString &text, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
+    // Text is laid out at the device's resolution: use the screen's, as the
+    // game's window does, whatever a QImage defaults to.
+    const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setPen(Qt::black);
