@@ -5,9 +5,10 @@
 
 #include "pointf.h"
 
-// Qt 4's qRound on a float: halves round up (2.5 -> 3, -2.5 -> -2), computed in
-// float as Qt 4 did. Qt 6 rounds negative halves away from zero. Values beyond
-// the int range saturate instead of overflowing.
+// Qt 4's qRound on a float: halves round up (2.5 -> 3, -2.5 -> -2), where Qt 6
+// rounds negative halves away from zero. Unlike a bare float d + 0.5f it is exact
+// just below a half and for whole numbers from 2^23 on, and values beyond the
+// int range saturate instead of overflowing.
 inline int roundHalfUp(float d) {
     if (d >= 0.0f) {
         // d + 0.5f itself rounds: 0.49999997f would give 1, and odd whole
