@@ -12,7 +12,9 @@
 
 taskMain::taskMain() : Task(0), counter(0)
 {
-    Texture::inst()->loadTexture(QStringLiteral("MAIN"), QStringLiteral("../img/edge1.png"));
+    // Every sprite lies within the top-left 192 x 160 pixels of the sheet.
+    Texture::inst()->loadTexture(QStringLiteral("MAIN"), QStringLiteral("../img/edge1.png"),
+                                 QSize(192, 160));
     TaskManager::inst()->addTask(new taskBG(0));
     TaskManager::inst()->addMyTask(new taskMyShip(PointF(320.0f, 480.0f), 0));
 }

@@ -2,12 +2,12 @@
 #define TEXTURE_H
 
 #include <QHash>
+#include <QSize>
 #include <QString>
 
 class QPainter;
 class QPixmap;
 class QPoint;
-class QSize;
 
 // Named pixmaps, loaded once, and the one sprite-drawing primitive of the game.
 class Texture {
@@ -19,7 +19,10 @@ public:
     Texture(const Texture &) = delete;
     Texture &operator=(const Texture &) = delete;
 
-    void loadTexture(const QString &name, const QString &path);
+    // Loads the image file under the name, unless the name is already taken. An
+    // image that cannot be used is stored as a null pixmap, which draws nothing;
+    // that, or an image smaller than `needed`, is told in one warning.
+    void loadTexture(const QString &name, const QString &path, const QSize &needed = QSize());
     QPixmap *findTexture(const QString &name);
     QPixmap &getTexture(const QString &name);
     void deleteTexture(const QString &name);
