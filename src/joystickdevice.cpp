@@ -3,11 +3,18 @@
 #include <QFile>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/joystick.h>
 #include <unistd.h>
 
+static_assert(sizeof(js_event) == sizeof(JoystickDevice::partial), "one record");
+
 namespace {
+// Reads per frame at most: a device that floods events is read on in the next
+// frame rather than stalling this one.
+const int kMaxReadsPerPoll = 16;
+
 qint64 monotonicMs()
 {
     using namespace std::chrono;
@@ -72,21 +79,49 @@ void JoystickDevice::tryOpen()
     fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
+void JoystickDevice::feed(const char *bytes, std::size_t size)
+{
+    if (size == 0)
+        return;
+    js_event event;
+    if (partialSize > 0) {
+        const std::size_t missing = sizeof event - std::size_t(partialSize);
+        if (size < missing) {
+            std::memcpy(partial + partialSize, bytes, size);
+            partialSize += int(size);
+            return;
+        }
+        std::memcpy(partial + partialSize, bytes, missing);
+        std::memcpy(&event, partial, sizeof event);
+        applyEvent(event, held);
+        partialSize = 0;
+        bytes += missing;
+        size -= missing;
+    }
+    for (; size >= sizeof event; bytes += sizeof event, size -= sizeof event) {
+        std::memcpy(&event, bytes, sizeof event);
+        applyEvent(event, held);
+    }
+    std::memcpy(partial, bytes, size);
+    partialSize = int(size);
+}
+
 void JoystickDevice::drain()
 {
-    for (;;) {
-        js_event event;
-        const ssize_t count = ::read(fd, &event, sizeof event);
-        if (count == ssize_t(sizeof event)) {
-            applyEvent(event, held);
+    char buffer[64 * sizeof(js_event)];
+    for (int reads = 0; reads < kMaxReadsPerPoll;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count > 0) {
+            feed(buffer, std::size_t(count));
+            ++reads;
             continue;
         }
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return;
-        // End of file (the device unplugged, a pipe's writer gone), an error,
-        // or a broken record: drop the device and wait before looking again.
+        // End of file (the device unplugged, a pipe's writer gone) or an
+        // error: drop the device and wait before looking again.
         close();
         lastAttemptMs = now();
         return;
@@ -99,4 +134,5 @@ void JoystickDevice::close()
         ::close(fd);
     fd = -1;
     held = InputState();
+    partialSize = 0;
 }

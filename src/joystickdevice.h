@@ -2,6 +2,7 @@
 #define JOYSTICKDEVICE_H
 
 #include <QString>
+#include <cstddef>
 #include <functional>
 
 #include "joystick.h"
@@ -33,6 +34,11 @@ public:
     // and types are ignored.
     static void applyEvent(const js_event &event, InputState &held);
 
+    // Applies the event records in bytes read from the device. A record split
+    // across reads (a FIFO written in pieces) is kept until its end arrives, so
+    // the stream stays aligned on records.
+    void feed(const char *bytes, std::size_t size);
+
     QString path;
     int retryIntervalMs;
     // Milliseconds on a monotonic clock; tests replace it to skip the wait.
@@ -41,6 +47,9 @@ public:
     bool triedOpen = false;
     qint64 lastAttemptMs = 0;
     InputState held;
+    // The start of a record whose end has not been read yet.
+    char partial[8];
+    int partialSize = 0;
 
 private:
     void tryOpen();

@@ -25,6 +25,8 @@ private slots:
     void drainsPendingEventsEachFrame();
     void brokenDeviceIsClosedAndReleased_data();
     void brokenDeviceIsClosedAndReleased();
+    void recordsSplitAcrossWritesAreJoined();
+    void randomBytesKeepTheStateInRange();
     void reopensOnlyAfterTheRetryInterval();
     void unusablePathsLeaveTheStateAtRest_data();
     void unusablePathsLeaveTheStateAtRest();
@@ -184,7 +186,7 @@ void TestJoystickDevice::drainsPendingEventsEachFrame()
 void TestJoystickDevice::brokenDeviceIsClosedAndReleased_data()
 {
     QTest::addColumn<bool>("shortRecord");
-    QTest::newRow("read shorter than a record") << true;
+    QTest::newRow("writer gone in the middle of a record") << true;
     QTest::newRow("writer gone, end of file") << false;
 }
 
@@ -203,8 +205,7 @@ void TestJoystickDevice::brokenDeviceIsClosedAndReleased()
 
     if (shortRecord)
         write(axis(0, 32767).left(5));
-    else
-        closeWriter();
+    closeWriter();
     joystick->pool();
     QVERIFY(!device->isOpen());
     QCOMPARE(joystick->getDir(), 0);
@@ -215,6 +216,106 @@ void TestJoystickDevice::brokenDeviceIsClosedAndReleased()
     joystick->pool();
     QCOMPARE(joystick->getDir(), 0);
     QVERIFY(!device->isOpen());
+}
+
+namespace {
+// The same pseudo-random numbers on every run.
+quint32 nextRandom(quint32 &x)
+{
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+}
+} // namespace
+
+// A FIFO written in pieces of any size, records cut anywhere: the game sees
+// each record whole, in order, as a device writing whole records would give.
+void TestJoystickDevice::recordsSplitAcrossWritesAreJoined()
+{
+    openWriter();
+    auto *device = new JoystickDevice(fifoPath);
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+
+    // Per record written: the direction and fire the game shows afterwards.
+    const QByteArray records[] = {axis(0, -32767), axis(1, -32767), button(0, true),
+                                  axis(0, 0),      axis(1, 20000),  button(0, false),
+                                  axis(0, 32767),  button(1, true), axis(1, 0)};
+    const int dirs[] = {3, 2, 2, 1, 5, 5, 6, 6, 7};
+    const bool fires[] = {false, false, true, true, true, false, false, false, false};
+    quint32 seed = 12345;
+    for (int round = 0; round < 50; ++round) {
+        joystick->pool();
+        for (int i = 0; i < 9; ++i) {
+            // Every byte of the record but the last, in pieces of 1 to 7 bytes.
+            const QByteArray &bytes = records[i];
+            int at = 0;
+            while (at < bytes.size() - 1) {
+                const int piece = qMin(int(nextRandom(seed) % 7) + 1, bytes.size() - 1 - at);
+                write(bytes.mid(at, piece));
+                at += piece;
+                joystick->pool();
+                QVERIFY(device->isOpen());
+                QCOMPARE(joystick->getDir(), i == 0 ? (round == 0 ? 0 : 7) : dirs[i - 1]);
+            }
+            write(bytes.right(1));
+            joystick->pool();
+            QCOMPARE(joystick->getDir(), dirs[i]);
+            QCOMPARE(joystick->isTrigged(0), fires[i]);
+        }
+    }
+}
+
+// Junk on the device, in writes of any size: the state stays a valid
+// direction with the two triggers, and the game goes on reading.
+void TestJoystickDevice::randomBytesKeepTheStateInRange()
+{
+    openWriter();
+    auto *device = new JoystickDevice(fifoPath);
+    Joystick *joystick = Joystick::inst();
+    joystick->addSource(device);
+
+    QByteArray all;
+    quint32 seed = 987654321;
+    for (int chunk = 0; chunk < 400; ++chunk) {
+        QByteArray bytes(int(nextRandom(seed) % 40), '\0');
+        for (char &c : bytes)
+            c = char(nextRandom(seed));
+        if (!bytes.isEmpty())
+            write(bytes);
+        all += bytes;
+        joystick->pool();
+        QVERIFY(device->isOpen());
+        QVERIFY(joystick->getDir() >= 0 && joystick->getDir() <= 8);
+        QVERIFY(!joystick->isTrigged(2));
+    }
+
+    // The same bytes decoded at once end in the same state.
+    InputState once;
+    for (int at = 0; at + int(sizeof(js_event)) <= all.size(); at += sizeof(js_event)) {
+        js_event event;
+        std::memcpy(&event, all.constData() + at, sizeof event);
+        JoystickDevice::applyEvent(event, once);
+    }
+    QCOMPARE(joystick->getDir(), Joystick::directionCode(once.x, once.y));
+    QCOMPARE(joystick->isTrigged(0), once.triggers[0]);
+    QCOMPARE(joystick->isTrigged(1), once.triggers[1]);
+
+    // A flood of 5000 records waiting at once: a frame reads its share (the
+    // stick still swinging left and right) and returns; later frames read on.
+    // The junk's last record is completed first, so the flood starts aligned.
+    QByteArray flood((8 - all.size() % 8) % 8, '\0');
+    flood += axis(1, 0);
+    for (int i = 0; i < 5000; ++i)
+        flood += axis(0, i % 2 ? 32767 : -32767);
+    write(flood + axis(0, 0));
+    joystick->pool();
+    QVERIFY(joystick->getDir() == 3 || joystick->getDir() == 7);
+    for (int frame = 0; frame < 10; ++frame)
+        joystick->pool();
+    QCOMPARE(joystick->getDir(), 0);
+    QVERIFY(device->isOpen());
 }
 
 void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
