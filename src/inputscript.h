@@ -13,7 +13,8 @@
 // The file holds one step a line, "FRAME DIR FIRE": from frame FRAME on the
 // direction code is DIR and trigger 0 is held when FIRE is not 0, until the
 // next step. Blank lines and lines starting with '#' are skipped. Before the
-// first step nothing is pressed.
+// first step nothing is pressed. Lines end in LF or CRLF (a file saved on
+// Windows reads the same); a CR anywhere else is an error.
 class InputScript : public InputSource {
 public:
     struct Step {

@@ -19,15 +19,41 @@ private slots:
 
 namespace {
 // Steps written as "frame:dir:fire" joined by spaces, for compact rows.
-QString describe(const QVector<InputScript::Step> &steps) {
+QString describe(const QVector<InputScript::Step> &steps)
+{
     QStringList parts;
     for (const InputScript::Step &step : steps)
         parts.append(QStringLiteral("%1:%2:%3").arg(step.frame).arg(step.dir).arg(int(step.fire)));
     return parts.join(QLatin1Char(' '));
 }
+// Bytes from a fixed xorshift sequence, NUL bytes made rare so that the
+// first one falls on the third line.
+QByteArray junk()
+{
+    QByteArray bytes = "0 0 0\n1 1 1\n";
+    quint32 x = 88172645u;
+    for (int i = 0; i < 4096; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        const char c = char(x % 251 + 1);
+        bytes += c == '\n' ? 'n' : c;
+    }
+    bytes[bytes.size() / 2] = '\0';
+    return bytes;
+}
+
+QByteArray goodLines(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += QByteArray::number(i) + " 0 0\n";
+    return lines;
+}
 } // namespace
 
-void TestInputScript::parseAccepts_data() {
+void TestInputScript::parseAccepts_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("steps");
 
@@ -44,9 +70,17 @@ void TestInputScript::parseAccepts_data() {
         << QByteArray("0 0 -3\n1 0 2147483647\n2 0 +0\n") << QStringLiteral("0:0:1 1:0:1 2:0:0");
     QTest::newRow("largest frame")
         << QByteArray("2147483647 3 0\n") << QStringLiteral("2147483647:3:0");
+    QTest::newRow("LF and CRLF mixed")
+        << QByteArray("0 1 0\n1 2 0\r\n2 3 1\r\n") << QStringLiteral("0:1:0 1:2:0 2:3:1");
+    QTest::newRow("10 MB of blanks before the numbers")
+        << QByteArray(10 * 1024 * 1024, ' ') + "7 1 1\n"
+        << QStringLiteral("7:1:1");
+    QTest::newRow("leading zeros")
+        << QByteArray("000000000000000000000000012 00 01\n") << QStringLiteral("12:0:1");
 }
 
-void TestInputScript::parseAccepts() {
+void TestInputScript::parseAccepts()
+{
     QFETCH(QByteArray, text);
     QFETCH(QString, steps);
 
@@ -57,7 +91,8 @@ void TestInputScript::parseAccepts() {
     QVERIFY(error.isEmpty());
 }
 
-void TestInputScript::parseRejects_data() {
+void TestInputScript::parseRejects_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("error");
 
@@ -95,11 +130,29 @@ void TestInputScript::parseRejects_data() {
                               << QStringLiteral("line 2: NUL byte");
     QTest::newRow("binary bytes are escaped")
         << QByteArray("0 \xff\x01 0\n") << QStringLiteral("line 1: DIR \"\\xff\\x01\" is not");
+    QTest::newRow("20-digit frame")
+        << QByteArray("0 0 0\n99999999999999999999 0 0\n")
+        << QStringLiteral("line 2: FRAME \"99999999999999999999\" is too large");
+    QTest::newRow("20-digit negative frame")
+        << QByteArray("-99999999999999999999 0 0\n")
+        << QStringLiteral("line 1: FRAME \"-99999999999999999999\" is too large");
+    QTest::newRow("10 MB number, quoted short")
+        << QByteArray("0 0 0\n") + QByteArray(10 * 1024 * 1024, '9') + " 0 0\n"
+        << QStringLiteral("line 2: FRAME \"999999999999999999999999...\" is too large for an int");
+    QTest::newRow("10 MB word, quoted short")
+        << QByteArray("1 ") + QByteArray(10 * 1024 * 1024, 'x') + " 0"
+        << QStringLiteral("line 1: DIR \"xxxxxxxxxxxxxxxxxxxxxxxx...\" is not an integer");
+    QTest::newRow("CR inside a line")
+        << QByteArray("0 0\r0\n") << QStringLiteral("line 1: expected three integers");
+    QTest::newRow("binary junk") << junk() << QStringLiteral("line 3: NUL byte");
+    QTest::newRow("error after 100000 good lines") << goodLines(100000) + "1 2 3 4\n"
+                                                   << QStringLiteral("line 100001: expected three");
     QTest::newRow("old Mac line endings")
         << QByteArray("0 0 0\r1 0 0\r") << QStringLiteral("line 1: expected three integers");
 }
 
-void TestInputScript::parseRejects() {
+void TestInputScript::parseRejects()
+{
     QFETCH(QByteArray, text);
     QFETCH(QString, error);
 
@@ -108,10 +161,12 @@ void TestInputScript::parseRejects() {
     QVERIFY(!InputScript::parse(text, parsed, message));
     QVERIFY2(message.startsWith(error), qPrintable(message));
     QVERIFY(!message.contains(QLatin1Char('\n')));
+    QVERIFY2(message.size() < 200, qPrintable(message.left(300)));
     QVERIFY(parsed.isEmpty());
 }
 
-void TestInputScript::axesInvertDirectionCode() {
+void TestInputScript::axesInvertDirectionCode()
+{
     for (int dir = 0; dir <= 8; ++dir) {
         int x = 9;
         int y = 9;
@@ -120,7 +175,8 @@ void TestInputScript::axesInvertDirectionCode() {
     }
 }
 
-void TestInputScript::pollFollowsTheSteps() {
+void TestInputScript::pollFollowsTheSteps()
+{
     QVector<InputScript::Step> steps;
     QString error;
     QVERIFY(InputScript::parse("2 3 1\n4 0 0\n5 6 0\n", steps, error));
@@ -139,7 +195,8 @@ void TestInputScript::pollFollowsTheSteps() {
     }
 }
 
-void TestInputScript::joystickSeesTheScript() {
+void TestInputScript::joystickSeesTheScript()
+{
     // Through the joystick, as the game polls it: one poll per frame.
     QVector<InputScript::Step> steps;
     QString error;

@@ -109,9 +109,13 @@ int loadInput(const QString &path, QVector<InputScript::Step> &steps) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return inputError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    // Scripts are small; the cap keeps a huge file or /dev/zero from using up memory.
+    const qint64 maxBytes = 64 * 1024 * 1024;
+    const QByteArray bytes = file.read(maxBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return inputError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    if (bytes.size() > maxBytes)
+        return inputError(QStringLiteral("%1: larger than 64 MB, not a joystick script").arg(path));
     QString error;
     if (!InputScript::parse(bytes, steps, error))
         return inputError(QStringLiteral("%1: %2").arg(path, error));
