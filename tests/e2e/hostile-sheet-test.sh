@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The real game in Xvfb with a hostile sprite sheet beside it: a decompression
+# bomb, random bytes, a real sheet cut in half. Each time the game must show its
+# window, run at full frame rate (debug line after about 3 s), close with
+# status 0 and write exactly one warning naming the sheet and what is wrong.
+# Usage: hostile-sheet-test.sh BUILD-DIR
+set -euo pipefail
+build_dir="$1"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/lib.sh"
+work="$(mktemp -d)"
+game=
+cleanup() {
+    [ -z "$game" ] || kill "$game" 2>/dev/null || true
+    stop_xvfb
+    rm -rf "$work"
+}
+trap cleanup EXIT
+start_xvfb
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Bytes given as decimal numbers, written out raw.
+bytes() {
+    local b
+    for b in "$@"; do printf "\\$(printf '%03o' "$b")"; done
+}
+word() {
+    bytes $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255))
+}
+# A PNG chunk: length, type, data and the CRC-32 of type and data, which is
+# what gzip's trailer holds (little-endian) for the bytes it compressed.
+chunk() {
+    local type="$1" data="$2"
+    printf '%s' "$type" >"$work/chunk"
+    cat "$data" >>"$work/chunk"
+    word "$(stat -c %s "$data")"
+    cat "$work/chunk"
+    set -- $(gzip -c <"$work/chunk" | tail -c 8 | head -c 4 | od -An -tu1)
+    bytes "$4" "$3" "$2" "$1"
+}
+# A PNG of a few dozen bytes whose header declares 60000 x 60000 RGBA pixels
+# (14 GB decoded), with one byte of pixel data.
+bomb() {
+    { word 60000; word 60000; bytes 8 6 0 0 0; } >"$work/ihdr"
+    bytes 120 156 99 0 0 0 1 0 1 >"$work/idat" # zlib stream of one zero byte
+    : >"$work/iend"
+    bytes 137 80 78 71 13 10 26 10
+    chunk IHDR "$work/ihdr"
+    chunk IDAT "$work/idat"
+    chunk IEND "$work/iend"
+}
+junk() {
+    local junk=""
+    RANDOM=11 # the same junk on every run
+    for _ in $(seq 4096); do printf -v junk '%s\\%03o' "$junk" $((RANDOM % 256)); done
+    printf "$junk"
+}
+
+# case name, warning pattern
+cases=(
+    "bomb|its header declares 60000x60000 pixels, more than the 4096x4096 allowed"
+    "junk|not an image in a format this build can read"
+    "truncated|cannot decode it: Unable to read image data (libpng error: Read Error)"
+)
+for case in "${cases[@]}"; do
+    IFS='|' read -r name pattern <<<"$case"
+    echo "Starting the game with a sheet of $name"
+    game_dir="$work/$name"
+    mkdir -p "$game_dir/bin" "$game_dir/img"
+    cp "$build_dir/bin/shmup" "$game_dir/bin/"
+    sheet="$game_dir/img/edge1.png"
+    case "$name" in
+    bomb) bomb >"$sheet" ;;
+    junk) junk >"$sheet" ;;
+    truncated) head -c $(($(stat -c %s "$root/img/edge1.png") / 2)) "$root/img/edge1.png" >"$sheet" ;;
+    esac
+
+    (cd "$game_dir/bin" && exec ./shmup) 2>"$game_dir/stderr" &
+    game=$!
+    started=$SECONDS
+    window="$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" | head -n 1)" || true
+    if [ -z "$window" ]; then
+        fail "$name: the game's window did not appear"
+        kill "$game" 2>/dev/null || true
+        wait "$game" 2>/dev/null || true
+        game=
+        continue
+    fi
+    sleep $((started + 3 - SECONDS > 0 ? started + 3 - SECONDS : 0))
+    sleep 0.5
+    "$build_dir/bin/shmup-window" grab "$window" "$game_dir/shot.png" || fail "$name: cannot grab the window"
+    line="$("$build_dir/bin/shmup-window" debug-line "$game_dir/shot.png" || true)"
+    fps="${line%% fps*}"
+    echo "  debug line: $line"
+    # 62 or 63 at 16 ms a frame; a loaded machine may drop a few.
+    if ! [[ "$fps" =~ ^[0-9]+$ ]] || [ "$fps" -lt 45 ] || [ "$fps" -gt 63 ]; then
+        fail "$name: debug line \"$line\", not 45..63 fps"
+    fi
+    "$build_dir/bin/shmup-window" close "$window" || fail "$name: cannot ask the window to close"
+    status=0
+    for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+    wait "$game" || status=$?
+    game=
+    [ "$status" -eq 0 ] || fail "$name: exit status $status"
+    echo "  stderr: $(cat "$game_dir/stderr")"
+    [ "$(wc -l <"$game_dir/stderr")" -eq 1 ] || fail "$name: not exactly one line on stderr"
+    grep -q -F '"../img/edge1.png"' "$game_dir/stderr" || fail "$name: the warning does not name the sheet"
+    grep -q -F "$pattern" "$game_dir/stderr" || fail "$name: the warning does not say \"$pattern\""
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "The game ran with every hostile sheet"
