@@ -34,6 +34,8 @@ private slots:
     void starWraps();
     void starWrapsDrawInIndexOrder();
     void starfieldFillsTheScreenBlack();
+    void starfieldOutlineInThePen_data();
+    void starfieldOutlineInThePen();
     void starShiftsWithTheShip_data();
     void starShiftsWithTheShip();
     void explosionPlaysTwelveFrames();
@@ -273,6 +275,56 @@ void TestScene::starfieldFillsTheScreenBlack()
         for (int x = 0; x < screen.width(); ++x)
             if (screen.pixel(x, y) != qRgb(0, 0, 0))
                 QFAIL(qPrintable(QStringLiteral("(%1, %2) is not black").arg(x).arg(y)));
+}
+
+// The black screen is a rectangle drawn in the painter's pen: its outline runs
+// along the top row and left column, and one pixel past the right and bottom
+// edges, where a larger surface shows it.
+void TestScene::starfieldOutlineInThePen_data()
+{
+    QTest::addColumn<QPen>("pen");
+    QTest::addColumn<QSize>("surface");
+    QTest::addColumn<QRgb>("topLeft");
+    QTest::addColumn<QRgb>("pastRightEdge");
+
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255), red = qRgb(255, 0, 0);
+    QTest::newRow("black pen on the window's 640x480: all black")
+        << QPen(Qt::black) << QSize(640, 480) << black << white;
+    QTest::newRow("red pen: red top row and left column")
+        << QPen(Qt::red) << QSize(640, 480) << red << white;
+    QTest::newRow("black pen on a larger surface: black past the right edge")
+        << QPen(Qt::black) << QSize(660, 500) << black << black;
+    QTest::newRow("red pen on a larger surface: red past the right edge")
+        << QPen(Qt::red) << QSize(660, 500) << red << red;
+    QTest::newRow("no pen on a larger surface: nothing past the right edge")
+        << QPen(Qt::NoPen) << QSize(660, 500) << black << white;
+}
+
+void TestScene::starfieldOutlineInThePen()
+{
+    QFETCH(QPen, pen);
+    QFETCH(QSize, surface);
+    QFETCH(QRgb, topLeft);
+    QFETCH(QRgb, pastRightEdge);
+
+    std::unique_ptr<taskBG> bg(starfieldOf({}));
+    QImage screen(surface, QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::white);
+    {
+        QPainter painter(&screen);
+        painter.setPen(pen);
+        bg->render(&painter);
+    }
+    QCOMPARE(screen.pixel(0, 0), topLeft);
+    QCOMPARE(screen.pixel(0, 479), topLeft);
+    QCOMPARE(screen.pixel(639, 0), topLeft);
+    QCOMPARE(screen.pixel(1, 1), qRgb(0, 0, 0));
+    QCOMPARE(screen.pixel(639, 479), qRgb(0, 0, 0));
+    if (surface.width() > 640) {
+        QCOMPARE(screen.pixel(640, 100), pastRightEdge);
+        QCOMPARE(screen.pixel(100, 480), pastRightEdge);
+        QCOMPARE(screen.pixel(641, 100), qRgb(255, 255, 255));
+    }
 }
 
 void TestScene::starShiftsWithTheShip_data()
