@@ -195,8 +195,14 @@ QPixmap *Texture::findTexture(const QString &name)
 QPixmap &Texture::getTexture(const QString &name)
 {
     static QPixmap dummy;
-    QPixmap *pixmap = textures.value(name, nullptr);
-    return pixmap ? *pixmap : dummy;
+    // Every sprite asks for the same name: the hash lookup is done again only
+    // when the name or the map changes.
+    if (!textures.isSharedWith(lastMap) || name != lastName) {
+        lastMap = textures;
+        lastName = name;
+        lastPixmap = textures.value(name, nullptr);
+    }
+    return lastPixmap ? *lastPixmap : dummy;
 }
 
 void Texture::deleteTexture(const QString &name)

@@ -32,6 +32,14 @@ public:
                    const QPoint &source, const QSize &size);
 
     QHash<QString, QPixmap *> textures;
+
+private:
+    // getTexture's last answer: `lastPixmap` is what `lastMap` held under
+    // `lastName`. lastMap shares `textures`' data, so any change to the map
+    // detaches one from the other and the answer is looked up again.
+    QHash<QString, QPixmap *> lastMap;
+    QString lastName;
+    QPixmap *lastPixmap = nullptr;
 };
 
 #endif

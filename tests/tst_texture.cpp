@@ -7,7 +7,8 @@ const QString sheetPath = QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png");
 
 int warnings = 0;
 QtMessageHandler previousHandler = nullptr;
-void countWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+void countWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
     if (type == QtWarningMsg)
         ++warnings;
     previousHandler(type, context, message);
@@ -15,7 +16,8 @@ void countWarnings(QtMsgType type, const QMessageLogContext &context, const QStr
 
 // The sheet pixel copied to `p` of the coordinate-coded sheet, or (-1, -1) when
 // `p` still shows the black background.
-QPoint sourceOf(const QImage &screen, QPoint p) {
+QPoint sourceOf(const QImage &screen, QPoint p)
+{
     const QRgb pixel = screen.pixel(p);
     if (pixel == qRgb(0, 0, 0))
         return QPoint(-1, -1);
@@ -33,6 +35,8 @@ private slots:
     void missingFileStoresNullPixmap();
     void unknownNameGivesDummy();
     void deleteTexture();
+    void getTextureFollowsTheMap_data();
+    void getTextureFollowsTheMap();
     void loadsBesideTheProgram();
     void putSprite_data();
     void putSprite();
@@ -43,13 +47,15 @@ private:
     QString imageOfSize(int side);
 };
 
-void TestTexture::init() {
+void TestTexture::init()
+{
     Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
     warnings = 0;
 }
 
 // A solid square image file of the given side, to tell loads apart by size.
-QString TestTexture::imageOfSize(int side) {
+QString TestTexture::imageOfSize(int side)
+{
     const QString path = dir.filePath(QStringLiteral("square%1.png").arg(side));
     QImage image(side, side, QImage::Format_ARGB32);
     image.fill(Qt::red);
@@ -57,7 +63,8 @@ QString TestTexture::imageOfSize(int side) {
     return path;
 }
 
-void TestTexture::secondLoadKeepsFirst() {
+void TestTexture::secondLoadKeepsFirst()
+{
     Texture texture;
     texture.loadTexture(QStringLiteral("A"), imageOfSize(7));
     QPixmap *first = texture.findTexture(QStringLiteral("A"));
@@ -73,7 +80,8 @@ void TestTexture::secondLoadKeepsFirst() {
     QCOMPARE(warnings, 0);
 }
 
-void TestTexture::missingFileStoresNullPixmap() {
+void TestTexture::missingFileStoresNullPixmap()
+{
     Texture texture;
     const QString path = dir.filePath(QStringLiteral("no such sheet.png"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(path)));
@@ -91,7 +99,8 @@ void TestTexture::missingFileStoresNullPixmap() {
     QVERIFY(stored->isNull());
 }
 
-void TestTexture::unknownNameGivesDummy() {
+void TestTexture::unknownNameGivesDummy()
+{
     Texture texture;
     QPixmap &dummy = texture.getTexture(QStringLiteral("nothing"));
     QVERIFY(dummy.isNull());
@@ -109,7 +118,8 @@ void TestTexture::unknownNameGivesDummy() {
     QCOMPARE(screen, blankScreen());
 }
 
-void TestTexture::deleteTexture() {
+void TestTexture::deleteTexture()
+{
     Texture texture;
     texture.loadTexture(QStringLiteral("A"), imageOfSize(7));
     texture.deleteTexture(QStringLiteral("never loaded"));
@@ -124,9 +134,59 @@ void TestTexture::deleteTexture() {
     QCOMPARE(texture.findTexture(QStringLiteral("A"))->size(), QSize(9, 9));
 }
 
+// getTexture answers again from the map after any change to it, also for the
+// name it was asked just before.
+void TestTexture::getTextureFollowsTheMap_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QSize>("expected"); // an empty size for the dummy
+
+    QTest::newRow("deleted") << QStringLiteral("delete") << QSize();
+    QTest::newRow("pixmap replaced in the map") << QStringLiteral("replace") << QSize(9, 9);
+    QTest::newRow("map cleared") << QStringLiteral("clear") << QSize();
+    QTest::newRow("deleted, then loaded again") << QStringLiteral("reload") << QSize(11, 11);
+    QTest::newRow("another name loaded") << QStringLiteral("other") << QSize(7, 7);
+}
+
+void TestTexture::getTextureFollowsTheMap()
+{
+    QFETCH(QString, change);
+    QFETCH(QSize, expected);
+
+    Texture texture;
+    const QString name = QStringLiteral("A");
+    texture.loadTexture(name, imageOfSize(7));
+    QPixmap &dummy = texture.getTexture(QStringLiteral("never loaded"));
+    QCOMPARE(texture.getTexture(name).size(), QSize(7, 7));
+
+    if (change == QLatin1String("delete")) {
+        texture.deleteTexture(name);
+    } else if (change == QLatin1String("replace")) {
+        delete texture.textures.value(name);
+        texture.textures.insert(name, new QPixmap(imageOfSize(9)));
+    } else if (change == QLatin1String("clear")) {
+        qDeleteAll(texture.textures);
+        texture.textures.clear();
+    } else if (change == QLatin1String("reload")) {
+        texture.deleteTexture(name);
+        QCOMPARE(&texture.getTexture(name), &dummy);
+        texture.loadTexture(name, imageOfSize(11));
+    } else {
+        texture.loadTexture(QStringLiteral("B"), imageOfSize(9));
+    }
+
+    QPixmap &now = texture.getTexture(name);
+    if (expected.isEmpty())
+        QCOMPARE(&now, &dummy);
+    else
+        QCOMPARE(now.size(), expected);
+    QCOMPARE(texture.findTexture(name), expected.isEmpty() ? nullptr : &now);
+}
+
 // The game opens "../img/edge1.png"; started from another folder it still finds
 // the sheet that the build put beside bin/.
-void TestTexture::loadsBesideTheProgram() {
+void TestTexture::loadsBesideTheProgram()
+{
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
     Texture texture;
@@ -138,7 +198,8 @@ void TestTexture::loadsBesideTheProgram() {
     QCOMPARE(sheet->size(), QPixmap(sheetPath).size());
 }
 
-void TestTexture::putSprite_data() {
+void TestTexture::putSprite_data()
+{
     QTest::addColumn<QPoint>("centre");
     QTest::addColumn<QPoint>("source");
     QTest::addColumn<QSize>("size");
@@ -158,7 +219,8 @@ void TestTexture::putSprite_data() {
         << QPoint(700, 100) << QPoint(0, 0) << QSize(32, 32) << QPoint(684, 84);
 }
 
-void TestTexture::putSprite() {
+void TestTexture::putSprite()
+{
     QFETCH(QPoint, centre);
     QFETCH(QPoint, source);
     QFETCH(QSize, size);
@@ -188,7 +250,8 @@ void TestTexture::putSprite() {
 }
 
 // The sheet's alpha blends over what is already drawn.
-void TestTexture::transparency() {
+void TestTexture::transparency()
+{
     QImage sheet(4, 1, QImage::Format_ARGB32);
     sheet.setPixel(0, 0, qRgba(255, 0, 0, 0));
     sheet.setPixel(1, 0, qRgba(255, 0, 0, 255));
