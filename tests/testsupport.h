@@ -121,10 +121,15 @@ inline QString spriteAt(QPoint source, QSize size, QPoint centre)
 // Lets _data tables hold positions, and QCOMPARE compare them exactly and print
 // them on failure.
 Q_DECLARE_METATYPE(PointF)
+inline QByteArray pointText(const PointF &p)
+{
+    return QByteArray::number(double(p.x), 'g', 9) + ", " + QByteArray::number(double(p.y), 'g', 9);
+}
+// For QCOMPARE, which frees the result; a QVERIFY2 message wants
+// pointText(p).constData() instead, or the copy leaks.
 inline char *toString(const PointF &p)
 {
-    return qstrdup(QByteArray::number(double(p.x), 'g', 9) + ", " +
-                   QByteArray::number(double(p.y), 'g', 9));
+    return qstrdup(pointText(p).constData());
 }
 
 #endif

@@ -119,7 +119,7 @@ void TestEnemies::aimsFromItsPositionAfterTheMove()
     // apart while allowing cos(pi / 2) to come out as 6e-17.
     QVERIFY2(std::fabs(bullet->velocity.x - expected.x) < 1e-6f &&
                  std::fabs(bullet->velocity.y - expected.y) < 1e-6f,
-             toString(bullet->velocity));
+             pointText(bullet->velocity).constData());
 }
 
 void TestEnemies::stillFiresInTheFrameItLeaves()
@@ -320,7 +320,8 @@ void TestEnemies::splitAtNinetyDegreesUsesTheGamesOwnPi()
     large.addDamage(101);
     auto *small = static_cast<taskEnemy2 *>(TaskManager::inst()->enemyTasks.first());
     // 3.14159 / 180 is a little short of pi / 180: cos comes out 1.3268e-6, not 0.
-    QVERIFY2(std::fabs(small->velocity.x - 3.98038e-6f) < 1e-10f, toString(small->velocity));
+    QVERIFY2(std::fabs(small->velocity.x - 3.98038e-6f) < 1e-10f,
+             pointText(small->velocity).constData());
     QCOMPARE(small->velocity.y, 3.0f);
 }
 
