@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 #include "inputscript.h"
@@ -24,13 +25,15 @@
 
 namespace {
 
-const char usage[] = "Usage: shmup-trace [--frames N] [--input FILE] [--dump]\n"
+const char usage[] = "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
                      "Runs the game without a window and prints one line per frame.\n"
                      "\n"
                      "  --frames N    number of frames to run (default 600)\n"
                      "  --input FILE  joystick script: lines \"FRAME DIR FIRE\"; from frame FRAME\n"
                      "                on, direction code DIR (0..8) and fire held if FIRE != 0\n"
                      "  --dump        after each frame line, one line per task in list order\n"
+                     "  --rss-every K after every K frames, write \"frames=F rss_kb=N\" on stderr:\n"
+                     "                the resident memory of the process then (Linux only)\n"
                      "  --help        show this help\n";
 
 struct Options {
@@ -38,6 +41,7 @@ struct Options {
     QString input;
     bool hasInput = false;
     bool dump = false;
+    int rssEvery = 0;
 };
 
 // One line on stderr and the status that says "bad invocation or input".
@@ -83,7 +87,8 @@ int parseOptions(const QStringList &args, Options &options) {
             options.dump = true;
             continue;
         }
-        if (arg != QLatin1String("--frames") && arg != QLatin1String("--input"))
+        if (arg != QLatin1String("--frames") && arg != QLatin1String("--input") &&
+            arg != QLatin1String("--rss-every"))
             return usageError(QStringLiteral("unknown option \"%1\"").arg(args.at(i)));
         if (!hasValue) {
             if (i + 1 >= args.size())
@@ -94,6 +99,10 @@ int parseOptions(const QStringList &args, Options &options) {
             if (!parseFrames(value, options.frames))
                 return usageError(
                     QStringLiteral("--frames wants a non-negative integer, not \"%1\"").arg(value));
+        } else if (arg == QLatin1String("--rss-every")) {
+            if (!parseFrames(value, options.rssEvery) || options.rssEvery == 0)
+                return usageError(
+                    QStringLiteral("--rss-every wants a positive integer, not \"%1\"").arg(value));
         } else {
             if (value.isEmpty())
                 return usageError(QStringLiteral("--input needs a file name"));
@@ -120,6 +129,21 @@ int loadInput(const QString &path, QVector<InputScript::Step> &steps) {
     if (!InputScript::parse(bytes, steps, error))
         return inputError(QStringLiteral("%1: %2").arg(path, error));
     return -1;
+}
+
+// Resident memory in KiB from /proc/self/statm (its second field, in pages),
+// or -1 when it cannot be read.
+long residentKb() {
+    std::FILE *statm = std::fopen("/proc/self/statm", "r");
+    if (!statm)
+        return -1;
+    long size = 0, resident = -1;
+    const int fields = std::fscanf(statm, "%ld %ld", &size, &resident);
+    std::fclose(statm);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (fields != 2 || resident < 0 || pageSize <= 0)
+        return -1;
+    return resident * (pageSize / 1024);
 }
 
 enum class Kind {
@@ -276,6 +300,9 @@ int main(int argc, char **argv) {
             return inputStatus;
     }
 
+    if (options.rssEvery > 0 && residentKb() < 0)
+        return inputError(QStringLiteral("--rss-every: cannot read /proc/self/statm"));
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -294,6 +321,8 @@ int main(int argc, char **argv) {
         Joystick::inst()->pool();
         manager->oneFrame();
         printFrame(frame, options.dump, kinds);
+        if (options.rssEvery > 0 && (frame + 1) % options.rssEvery == 0)
+            std::fprintf(stderr, "frames=%d rss_kb=%ld\n", frame + 1, residentKb());
         if (std::ferror(stdout))
             break; // a full disk will not get emptier
     }
