@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QStringList>
 #include <QTextStream>
 #include <QTimer>
 #include <QTimerEvent>
@@ -21,19 +22,57 @@
 
 namespace {
 
+// Busy and total time of all the machine's cores, in clock ticks, from the
+// first line of /proc/stat.
+struct HostTimes {
+    qint64 busy = 0;
+    qint64 total = 0;
+};
+
+HostTimes hostTimes()
+{
+    HostTimes times;
+    QFile file(QStringLiteral("/proc/stat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return times;
+    const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+    // cpu user nice system idle iowait irq softirq steal ...
+    for (int i = 1; i < fields.size() && i <= 8; ++i) {
+        const qint64 value = fields.at(i).toLongLong();
+        times.total += value;
+        if (i != 4 && i != 5)
+            times.busy += value;
+    }
+    return times;
+}
+
+// The share of all cores busy between two readings, in percent.
+int busyPercent(const HostTimes &from, const HostTimes &to)
+{
+    const qint64 total = to.total - from.total;
+    return total > 0 ? int(100 * (to.busy - from.busy) / total) : -1;
+}
+
 // Counts the window's frame ticks and notes, at each fps tick, the value the
-// debug line shows from then on (the handler copies frameCount into fps).
+// debug line shows from then on (the handler copies frameCount into fps), and
+// how busy the whole machine was during that second: a late frame tick is
+// often another process's doing.
 class TickCounter : public QObject {
 public:
-    explicit TickCounter(View *view) : view(view) {}
+    explicit TickCounter(View *view) : view(view), lastHost(hostTimes()) {}
 
-    bool eventFilter(QObject *watched, QEvent *event) override {
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
         if (watched == view && event->type() == QEvent::Timer) {
             const int id = static_cast<QTimerEvent *>(event)->timerId();
-            if (id == view->frameTimerId)
+            if (id == view->frameTimerId) {
                 ++ticks;
-            else if (id == view->fpsTimerId)
+            } else if (id == view->fpsTimerId) {
+                const HostTimes now = hostTimes();
                 shown.append(view->frameCount);
+                hostBusy.append(busyPercent(lastHost, now));
+                lastHost = now;
+            }
         }
         return false;
     }
@@ -41,10 +80,13 @@ public:
     View *view;
     qint64 ticks = 0;
     QVector<int> shown;
+    QVector<int> hostBusy; // percent of all cores, per fps tick
+    HostTimes lastHost;
 };
 
 // utime + stime of this process, in milliseconds.
-qint64 cpuMs() {
+qint64 cpuMs()
+{
     QFile file(QStringLiteral("/proc/self/stat"));
     if (!file.open(QIODevice::ReadOnly))
         return -1;
@@ -59,7 +101,8 @@ qint64 cpuMs() {
 }
 
 // A "VmXXX:   1234 kB" line of /proc/self/status, in kB.
-qint64 statusKb(const char *key) {
+qint64 statusKb(const char *key)
+{
     QFile file(QStringLiteral("/proc/self/status"));
     if (!file.open(QIODevice::ReadOnly))
         return -1;
@@ -71,7 +114,8 @@ qint64 statusKb(const char *key) {
     return -1;
 }
 
-QString formatName(QImage::Format format) {
+QString formatName(QImage::Format format)
+{
     switch (format) {
     case QImage::Format_RGB32:
         return QStringLiteral("RGB32");
@@ -86,7 +130,8 @@ QString formatName(QImage::Format format) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
     int seconds = 60;
     bool bare = false;
@@ -143,12 +188,14 @@ int main(int argc, char **argv) {
         rssMax = std::max(rssMax, rss);
         if (second == 5)
             rssAt5 = rss;
-        out << QStringLiteral("second %1: ticks %2 shown_fps %3 cpu_ms %4 rss_kb %5\n")
+        out << QStringLiteral(
+                   "second %1: ticks %2 shown_fps %3 cpu_ms %4 rss_kb %5 host_busy %6%\n")
                    .arg(second, 3)
                    .arg(counter.ticks - lastTicks, 3)
                    .arg(counter.shown.isEmpty() ? -1 : counter.shown.constLast(), 3)
                    .arg(cpu - lastCpu, 4)
-                   .arg(rss);
+                   .arg(rss)
+                   .arg(counter.hostBusy.isEmpty() ? -1 : counter.hostBusy.constLast(), 3);
         out.flush();
         lastTicks = counter.ticks;
         lastCpu = cpu;
@@ -162,17 +209,24 @@ int main(int argc, char **argv) {
     const double cpuPercent = 100.0 * double(cpuMs() - cpuStart) / 1000.0 / elapsed;
     // The first fps tick reports the first, partial second.
     int low = 1000, high = 0, outside = 0;
+    QStringList outsideSeconds;
     for (int i = 1; i < counter.shown.size(); ++i) {
         const int fps = counter.shown.at(i);
         low = std::min(low, fps);
         high = std::max(high, fps);
-        if (fps != 62 && fps != 63)
+        if (fps != 62 && fps != 63) {
             ++outside;
+            outsideSeconds << QStringLiteral("%1:%2fps@host%3%")
+                                  .arg(i + 1)
+                                  .arg(fps)
+                                  .arg(counter.hostBusy.at(i));
+        }
     }
     if (counter.shown.size() < 2)
         low = high = -1;
-    out << QStringLiteral("probe: mode=%1 seconds=%2 ticks=%3 ticks_per_s=%4 shown_fps_min=%5 "
-                          "shown_fps_max=%6 shown_outside_62_63=%7 of %8 cpu_percent=%9 ")
+    out << QStringLiteral(
+               "probe: mode=%1 seconds=%2 ticks=%3 ticks_per_s=%4 shown_fps_min=%5 "
+               "shown_fps_max=%6 shown_outside_62_63=%7 shown_seconds=%8 cpu_percent=%9 ")
                .arg(bare ? QStringLiteral("bare") : QStringLiteral("game"))
                .arg(elapsed, 0, 'f', 1)
                .arg(counter.ticks)
@@ -182,13 +236,15 @@ int main(int argc, char **argv) {
                .arg(outside)
                .arg(std::max(0, int(counter.shown.size()) - 1))
                .arg(cpuPercent, 0, 'f', 2)
-        << QStringLiteral("rss_mb_at_5s=%1 rss_mb_max=%2 rss_mb_end=%3 hwm_mb=%4 "
-                          "backing_store=%5\n")
+        << QStringLiteral("outside_seconds=%6 rss_mb_at_5s=%1 rss_mb_max=%2 rss_mb_end=%3 "
+                          "hwm_mb=%4 backing_store=%5\n")
                .arg(rssAt5 / 1024.0, 0, 'f', 1)
                .arg(rssMax / 1024.0, 0, 'f', 1)
                .arg(statusKb("VmRSS:") / 1024.0, 0, 'f', 1)
                .arg(statusKb("VmHWM:") / 1024.0, 0, 'f', 1)
-               .arg(format);
+               .arg(format)
+               .arg(outsideSeconds.isEmpty() ? QStringLiteral("none")
+                                             : outsideSeconds.join(QLatin1Char(',')));
     out.flush();
     delete window;
     return 0;
