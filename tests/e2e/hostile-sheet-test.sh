@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real game in Xvfb with a hostile sprite sheet beside it: a decompression
 # bomb, random bytes, a real sheet cut in half. Each time the game must show its
-# window, run at full frame rate (debug line after about 3 s), close with
+# window, run at full frame rate (debug line after about 2.5 s), close with
 # status 0 and write exactly one warning naming the sheet and what is wrong.
 # Usage: hostile-sheet-test.sh BUILD-DIR
 set -euo pipefail
@@ -81,7 +81,7 @@ for case in "${cases[@]}"; do
 
     (cd "$game_dir/bin" && exec ./shmup) 2>"$game_dir/stderr" &
     game=$!
-    started=$SECONDS
+    started_ms=$(($(date +%s%N) / 1000000))
     window="$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" | head -n 1)" || true
     if [ -z "$window" ]; then
         fail "$name: the game's window did not appear"
@@ -90,15 +90,25 @@ for case in "${cases[@]}"; do
         game=
         continue
     fi
-    sleep $((started + 3 - SECONDS > 0 ? started + 3 - SECONDS : 0))
-    sleep 0.5
-    "$build_dir/bin/shmup-window" grab "$window" "$game_dir/shot.png" || fail "$name: cannot grab the window"
-    line="$("$build_dir/bin/shmup-window" debug-line "$game_dir/shot.png" || true)"
+    # About 2.5 s in: the shown rate is that of a whole second after start-up,
+    # and the task count still has two digits (shmup-window reads three badly).
+    wait_ms=$((started_ms + 2500 - $(date +%s%N) / 1000000))
+    [ "$wait_ms" -le 0 ] || sleep "$((wait_ms / 1000)).$(printf '%03d' $((wait_ms % 1000)))"
+    # shmup-window does not read every picture of the Qt 5 game's line: look
+    # again, a few frames later, when the first picture is not read.
+    line=
+    for _ in $(seq 10); do
+        "$build_dir/bin/shmup-window" grab "$window" "$game_dir/shot.png" ||
+            fail "$name: cannot grab the window"
+        line="$("$build_dir/bin/shmup-window" debug-line "$game_dir/shot.png" 2>/dev/null)" && break
+        sleep 0.15
+    done
     fps="${line%% fps*}"
     echo "  debug line: $line"
     # 62 or 63 at 16 ms a frame; a loaded machine may drop a few.
     if ! [[ "$fps" =~ ^[0-9]+$ ]] || [ "$fps" -lt 45 ] || [ "$fps" -gt 63 ]; then
-        fail "$name: debug line \"$line\", not 45..63 fps"
+        cp "$game_dir/shot.png" "${TMPDIR:-/tmp}/e2e-hostile-$name.png" || true
+        fail "$name: debug line \"$line\", not 45..63 fps (see ${TMPDIR:-/tmp}/e2e-hostile-$name.png)"
     fi
     "$build_dir/bin/shmup-window" close "$window" || fail "$name: cannot ask the window to close"
     status=0
