@@ -52,7 +52,7 @@ QVector<bool> ink(const QImage &image, const QRect &box)
     return mask;
 }
 
-QImage drawLine(const QString &text, const QSize &size)
+QImage drawLine(const QString &text, const QSize &size, const QColor &background)
 {
     QImage image(size, QImage::Format_RGB32);
     // Text is laid out at the device's resolution: use the screen's, as the
@@ -60,9 +60,13 @@ QImage drawLine(const QString &text, const QSize &size)
     const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
-    image.fill(Qt::white);
+    image.fill(Qt::black);
+    // As the game draws it: black text on an opaque box of the palette's
+    // background, so that the glyphs' smoothed edges come out the same.
     QPainter painter(&image);
     painter.setPen(Qt::black);
+    painter.setBackground(background);
+    painter.setBackgroundMode(Qt::OpaqueMode);
     painter.drawText(QPointF(kBaseX, kBaseY), text);
     return image;
 }
@@ -97,16 +101,22 @@ DebugLine readDebugLine(const QImage &window)
     const QFontMetrics metrics(QGuiApplication::font());
     const int top = kBaseY - metrics.ascent();
     // The line is drawn on an opaque light background exactly as wide as the
-    // text: its top row, above the glyphs, tells the width.
+    // text. A tall glyph may reach its top row and a descender its bottom row,
+    // but never both in one column: either row being light tells the width.
+    const int bottom = top + metrics.height() - 1;
+    auto light = [&](int x, int y) {
+        return window.valid(x, y) && qGray(window.pixel(x, y)) >= 200;
+    };
     int width = 0;
-    while (window.valid(kBaseX + width, top) && qGray(window.pixel(kBaseX + width, top)) >= 200)
+    while (light(kBaseX + width, top) || light(kBaseX + width, bottom))
         ++width;
     if (width < 10)
         return result;
     const QRect box(kBaseX, top, width, metrics.height());
+    const QColor background = window.pixel(kBaseX, light(kBaseX, top) ? top : bottom);
     const QVector<bool> seen = ink(window, box);
     auto cost = [&](const QString &text) {
-        return mismatch(seen, ink(drawLine(text, window.size()), box));
+        return mismatch(seen, ink(drawLine(text, window.size(), background), box));
     };
 
     // Try every digit count that gives the measured width, then settle each
