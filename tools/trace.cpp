@@ -307,14 +307,16 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
+    // The same start-up as the window's: the manager, then the scene director;
+    // the joystick comes last, as on the window's first frame tick, so the
+    // singletons also go in the same order at exit.
+    TaskManager *manager = TaskManager::inst();
+    manager->addTask(new taskMain());
+
     // Only the script steers the ship: no device or keyboard leaks into a trace.
     Joystick::inst()->clearSources();
     if (options.hasInput)
         Joystick::inst()->addSource(new InputScript(steps));
-
-    // The same start-up as the window's.
-    TaskManager *manager = TaskManager::inst();
-    manager->addTask(new taskMain());
 
     std::vector<Kind> kinds;
     for (int frame = 0; frame < options.frames; ++frame) {
