@@ -113,10 +113,12 @@ DebugLine readDebugLine(const QImage &window)
     if (width < 10)
         return result;
     const QRect box(kBaseX, top, width, metrics.height());
+    // Candidates are drawn on a canvas just large enough for the box.
+    const QSize canvas(box.right() + 16, box.bottom() + 16);
     const QColor background = window.pixel(kBaseX, light(kBaseX, top) ? top : bottom);
     const QVector<bool> seen = ink(window, box);
     auto cost = [&](const QString &text) {
-        return mismatch(seen, ink(drawLine(text, window.size(), background), box));
+        return mismatch(seen, ink(drawLine(text, canvas, background), box));
     };
 
     // Try every digit count that gives the measured width, then settle each
