@@ -10,11 +10,13 @@
 class DebugLineItem : public QGraphicsItem {
 public:
     QRectF boundingRect() const override { return QRectF(0, 0, 640, 48); }
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override {
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
         painter->setBackgroundMode(Qt::OpaqueMode);
         painter->drawText(baseline, text);
     }
-    void setLine(const QPointF &point, const QString &line) {
+    void setLine(const QPointF &point, const QString &line)
+    {
         if (point == baseline && line == text)
             return;
         baseline = point;
@@ -26,7 +28,8 @@ public:
     QString text;
 };
 
-GraphicsViewPath::GraphicsViewPath() : debugLine(new DebugLineItem) {
+GraphicsViewPath::GraphicsViewPath() : debugLine(new DebugLineItem)
+{
     // Sprites move every frame: Qt recommends no index for such scenes.
     scene.setItemIndexMethod(QGraphicsScene::NoIndex);
     scene.setSceneRect(0, 0, 640, 480);
@@ -37,13 +40,15 @@ GraphicsViewPath::GraphicsViewPath() : debugLine(new DebugLineItem) {
 
 GraphicsViewPath::~GraphicsViewPath() = default;
 
-void GraphicsViewPath::clear() {
+void GraphicsViewPath::clear()
+{
     for (QGraphicsPixmapItem *item : std::as_const(items))
         delete item;
     items.clear();
 }
 
-const QPixmap &GraphicsViewPath::cell(const SpriteCall &call) {
+const QPixmap &GraphicsViewPath::cell(const SpriteCall &call)
+{
     const QRect source = call.source.toRect();
     const quint64 key = (quint64(quint16(source.x())) << 48) |
                         (quint64(quint16(source.y())) << 32) |
@@ -54,7 +59,8 @@ const QPixmap &GraphicsViewPath::cell(const SpriteCall &call) {
     return it.value();
 }
 
-void GraphicsViewPath::sync(const FrameRecord &record) {
+void GraphicsViewPath::sync(const FrameRecord &record)
+{
     const int count = int(record.sprites.size());
     for (int i = 0; i < count; ++i) {
         const SpriteCall &call = record.sprites.at(i);
@@ -80,7 +86,8 @@ void GraphicsViewPath::sync(const FrameRecord &record) {
         debugLine->setLine(record.texts.constFirst().baseline, record.texts.constFirst().text);
 }
 
-void GraphicsViewPath::render(QImage *surface) {
+void GraphicsViewPath::render(QImage *surface)
+{
     QPainter painter(surface);
     const QRectF area(0, 0, 640, 480);
     scene.render(&painter, area, area);

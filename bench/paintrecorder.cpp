@@ -6,20 +6,23 @@
 // replaced by the source size) and keeps the ones the replay needs.
 class PaintRecorder::Engine : public QPaintEngine {
 public:
-    explicit Engine(FrameRecord *record)
-        : QPaintEngine(QPaintEngine::AllFeatures), record(record) {}
+    explicit Engine(FrameRecord *record) : QPaintEngine(QPaintEngine::AllFeatures), record(record)
+    {
+    }
 
     bool begin(QPaintDevice *) override { return true; }
     bool end() override { return true; }
     void updateState(const QPaintEngineState &) override {}
     Type type() const override { return QPaintEngine::User; }
 
-    void drawPixmap(const QRectF &target, const QPixmap &pixmap, const QRectF &source) override {
+    void drawPixmap(const QRectF &target, const QPixmap &pixmap, const QRectF &source) override
+    {
         record->sprites.append(SpriteCall{target, source, pixmap});
     }
     void drawRects(const QRect *, int count) override { record->fills += count; }
     void drawRects(const QRectF *, int count) override { record->fills += count; }
-    void drawTextItem(const QPointF &baseline, const QTextItem &item) override {
+    void drawTextItem(const QPointF &baseline, const QTextItem &item) override
+    {
         record->texts.append(TextCall{baseline, item.text()});
     }
     void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
@@ -31,15 +34,18 @@ public:
 
 PaintRecorder::PaintRecorder() : engine(new Engine(&record)) {}
 
-PaintRecorder::~PaintRecorder() {
+PaintRecorder::~PaintRecorder()
+{
     delete engine;
 }
 
-QPaintEngine *PaintRecorder::paintEngine() const {
+QPaintEngine *PaintRecorder::paintEngine() const
+{
     return engine;
 }
 
-int PaintRecorder::metric(PaintDeviceMetric metric) const {
+int PaintRecorder::metric(PaintDeviceMetric metric) const
+{
     switch (metric) {
     case PdmWidth:
         return 640;

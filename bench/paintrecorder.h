@@ -28,7 +28,8 @@ struct FrameRecord {
     QVector<TextCall> texts;
     int fills = 0; // rectangle fills (the starfield's black screen)
 
-    void clear() {
+    void clear()
+    {
         sprites.clear();
         texts.clear();
         fills = 0;

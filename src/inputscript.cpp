@@ -4,13 +4,15 @@
 
 namespace {
 
-bool isBlank(char c) {
+bool isBlank(char c)
+{
     return c == ' ' || c == '\t';
 }
 
 // A token as it can appear in a one-line message: bytes other than printable
 // ASCII are escaped and long tokens are cut, so binary input cannot garble it.
-QString quoted(const char *begin, const char *end) {
+QString quoted(const char *begin, const char *end)
+{
     const qint64 limit = 24;
     QString out = QStringLiteral("\"");
     for (const char *p = begin; p < end && p - begin < limit; ++p) {
@@ -30,7 +32,8 @@ enum class Number { Ok, NotInteger, OutOfRange };
 
 // Strict decimal: an optional sign and digits only, nothing else. The value is
 // accumulated in 64 bits and capped, so no length of digits can overflow.
-Number toInt(const char *begin, const char *end, int &value) {
+Number toInt(const char *begin, const char *end, int &value)
+{
     const char *p = begin;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
@@ -60,7 +63,8 @@ struct Token {
 
 } // namespace
 
-bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &error) {
+bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &error)
+{
     static const char *const names[3] = {"FRAME", "DIR", "FIRE"};
     steps.clear();
     error.clear();
@@ -144,7 +148,8 @@ bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &
     return true;
 }
 
-void InputScript::axes(int dir, int &x, int &y) {
+void InputScript::axes(int dir, int &x, int &y)
+{
     // Indexed by the code: none, up, then counter-clockwise to up-right.
     static const int table[9][2] = {{0, 0}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1},
                                     {0, 1}, {1, 1},  {1, 0},   {1, -1}};
@@ -156,7 +161,8 @@ void InputScript::axes(int dir, int &x, int &y) {
 
 InputScript::InputScript(const QVector<Step> &steps) : steps(steps), frame(0), current(-1) {}
 
-void InputScript::poll(InputState &state) {
+void InputScript::poll(InputState &state)
+{
     while (current + 1 < steps.size() && steps.at(current + 1).frame <= frame)
         ++current;
     if (current >= 0) {

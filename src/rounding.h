@@ -9,7 +9,8 @@
 // rounds negative halves away from zero. Unlike a bare float d + 0.5f it is exact
 // just below a half and for whole numbers from 2^23 on, and values beyond the
 // int range saturate instead of overflowing.
-inline int roundHalfUp(float d) {
+inline int roundHalfUp(float d)
+{
     if (d >= 0.0f) {
         // d + 0.5f itself rounds: 0.49999997f would give 1, and odd whole
         // numbers from 2^23 on (where every float is whole) the next even one.
@@ -26,7 +27,8 @@ inline int roundHalfUp(float d) {
 }
 
 // Where a sprite centred on p is drawn.
-inline QPoint roundedPoint(const PointF &p) {
+inline QPoint roundedPoint(const PointF &p)
+{
     return QPoint(roundHalfUp(p.x), roundHalfUp(p.y));
 }
 

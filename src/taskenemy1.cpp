@@ -38,8 +38,8 @@ void taskEnemy1::oneFrame()
 
 void taskEnemy1::render(QPainter *painter)
 {
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                               QPoint(128, 32), QSize(32, 32));
+    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos), QPoint(128, 32),
+                               QSize(32, 32));
 }
 
 void taskEnemy1::addDamage(int amount)

@@ -6,8 +6,7 @@
 // An enemy's bullet: a four-cell animation moving with an accelerated velocity.
 class taskEnemyBullet : public TaskChara {
 public:
-    taskEnemyBullet(const PointF &pos, int tag, const PointF &velocity,
-                    const PointF &acceleration);
+    taskEnemyBullet(const PointF &pos, int tag, const PointF &velocity, const PointF &acceleration);
 
     void oneFrame() override;
     void render(QPainter *painter) override;

@@ -15,8 +15,8 @@
 namespace {
 // Steps per direction code, 1 up and counter-clockwise to 8 up-right.
 const PointF kSteps[9] = {
-    {0.0f, 0.0f},   {0.0f, -4.0f}, {-2.8f, -2.8f}, {-4.0f, 0.0f}, {-2.8f, 2.8f},
-    {0.0f, 4.0f},   {2.8f, 2.8f},  {4.0f, 0.0f},   {2.8f, -2.8f},
+    {0.0f, 0.0f}, {0.0f, -4.0f}, {-2.8f, -2.8f}, {-4.0f, 0.0f}, {-2.8f, 2.8f},
+    {0.0f, 4.0f}, {2.8f, 2.8f},  {4.0f, 0.0f},   {2.8f, -2.8f},
 };
 } // namespace
 

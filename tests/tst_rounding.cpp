@@ -16,7 +16,8 @@ private slots:
     void roundedPoint();
 };
 
-void TestRounding::roundHalfUp_data() {
+void TestRounding::roundHalfUp_data()
+{
     QTest::addColumn<float>("value");
     QTest::addColumn<int>("expected");
     const int intMax = std::numeric_limits<int>::max();
@@ -55,7 +56,8 @@ void TestRounding::roundHalfUp_data() {
     QTest::newRow("NaN gives zero") << std::numeric_limits<float>::quiet_NaN() << 0;
 }
 
-void TestRounding::roundHalfUp() {
+void TestRounding::roundHalfUp()
+{
     QFETCH(float, value);
     QFETCH(int, expected);
     QCOMPARE(::roundHalfUp(value), expected);
@@ -63,7 +65,8 @@ void TestRounding::roundHalfUp() {
 
 // Qt 5's qRound(float) still rounds as Qt 4 did; Qt 6 rounds negative halves
 // away from zero, which would move sprites at negative half coordinates by a pixel.
-void TestRounding::comparedWithQRound_data() {
+void TestRounding::comparedWithQRound_data()
+{
     QTest::addColumn<float>("value");
     QTest::addColumn<bool>("negativeHalf");
     QTest::newRow("positive half") << 2.5f << false;
@@ -77,7 +80,8 @@ void TestRounding::comparedWithQRound_data() {
     QTest::newRow("off-screen star at -320.5") << -320.5f << true;
 }
 
-void TestRounding::comparedWithQRound() {
+void TestRounding::comparedWithQRound()
+{
     QFETCH(float, value);
     QFETCH(bool, negativeHalf);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
@@ -88,7 +92,8 @@ void TestRounding::comparedWithQRound() {
 #endif
 }
 
-void TestRounding::roundedPoint() {
+void TestRounding::roundedPoint()
+{
     QCOMPARE(::roundedPoint(PointF(-2.5f, 2.5f)), QPoint(-2, 3));
     QCOMPARE(::roundedPoint(PointF(319.4f, -0.6f)), QPoint(319, -1));
 }

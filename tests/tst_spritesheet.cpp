@@ -29,7 +29,8 @@ const Region kRegions[] = {
     {"small enemy", QRect(128, 96, 64, 64)},
 };
 
-QRect regionNamed(const QString &name) {
+QRect regionNamed(const QString &name)
+{
     for (const Region &r : kRegions)
         if (name == QLatin1String(r.name))
             return r.rect;
@@ -37,7 +38,8 @@ QRect regionNamed(const QString &name) {
 }
 
 // Bounding box, in sheet coordinates, of the pixels of `rect` whose alpha exceeds `threshold`.
-QRect boundsAbove(const QImage &img, const QRect &rect, int threshold) {
+QRect boundsAbove(const QImage &img, const QRect &rect, int threshold)
+{
     QRect bounds;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
@@ -46,7 +48,8 @@ QRect boundsAbove(const QImage &img, const QRect &rect, int threshold) {
     return bounds;
 }
 
-int peakAlpha(const QImage &img, const QRect &rect) {
+int peakAlpha(const QImage &img, const QRect &rect)
+{
     int peak = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
@@ -55,7 +58,8 @@ int peakAlpha(const QImage &img, const QRect &rect) {
 }
 
 // Alpha-weighted centre of the sprite, relative to the region's top-left.
-QPointF centroid(const QImage &img, const QRect &rect) {
+QPointF centroid(const QImage &img, const QRect &rect)
+{
     double sx = 0, sy = 0, total = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x) {
@@ -90,30 +94,35 @@ private slots:
     void enemyBulletAnimatesInPlace();
 };
 
-void TestSpriteSheet::initTestCase() {
+void TestSpriteSheet::initTestCase()
+{
     loaded = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"));
     QVERIFY2(!loaded.isNull(), "img/edge1.png cannot be read");
     sheet = loaded.convertToFormat(QImage::Format_ARGB32);
 }
 
-void TestSpriteSheet::sheetIsTransparentAndSized() {
+void TestSpriteSheet::sheetIsTransparentAndSized()
+{
     QCOMPARE(loaded.size(), QSize(192, 160));
     QVERIFY(loaded.hasAlphaChannel());
     QCOMPARE(qAlpha(sheet.pixel(191, 0)), 0); // a corner that no region covers
 }
 
-void TestSpriteSheet::regionIsDrawn_data() {
+void TestSpriteSheet::regionIsDrawn_data()
+{
     QTest::addColumn<QRect>("rect");
     for (const Region &r : kRegions)
         QTest::newRow(r.name) << r.rect;
 }
 
-void TestSpriteSheet::regionIsDrawn() {
+void TestSpriteSheet::regionIsDrawn()
+{
     QFETCH(QRect, rect);
     QVERIFY2(!boundsAbove(sheet, rect, 128).isEmpty(), "no clearly opaque pixel in the region");
 }
 
-void TestSpriteSheet::nothingOutsideTheRegions() {
+void TestSpriteSheet::nothingOutsideTheRegions()
+{
     int stray = 0;
     QPoint first;
     for (int y = 0; y < sheet.height(); ++y)
@@ -134,7 +143,8 @@ void TestSpriteSheet::nothingOutsideTheRegions() {
                             .arg(first.y())));
 }
 
-void TestSpriteSheet::spriteIsCentredAcross_data() {
+void TestSpriteSheet::spriteIsCentredAcross_data()
+{
     QTest::addColumn<QString>("name");
     for (const char *name : {"player shot", "player ship", "star", "aiming enemy", "large enemy",
                              "small enemy", "enemy bullet 0", "explosion 0"})
@@ -143,7 +153,8 @@ void TestSpriteSheet::spriteIsCentredAcross_data() {
 
 // putSprite centres the region on the task's position, so an off-centre drawing would make shots
 // leave the ship's side and hits look misplaced.
-void TestSpriteSheet::spriteIsCentredAcross() {
+void TestSpriteSheet::spriteIsCentredAcross()
+{
     QFETCH(QString, name);
     const QRect rect = regionNamed(name);
     const QPointF centre = centroid(sheet, rect);
@@ -159,7 +170,8 @@ void TestSpriteSheet::spriteIsCentredAcross() {
         qPrintable(QStringLiteral("margins %1 left, %2 right").arg(leftMargin).arg(rightMargin)));
 }
 
-void TestSpriteSheet::spriteFacesItsWay_data() {
+void TestSpriteSheet::spriteFacesItsWay_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("noseUp");
     QTest::newRow("player ship flies up") << QStringLiteral("player ship") << true;
@@ -169,7 +181,8 @@ void TestSpriteSheet::spriteFacesItsWay_data() {
 }
 
 // A pointed craft: its nose is the narrow end, and its bulk (wings) lies behind the nose.
-void TestSpriteSheet::spriteFacesItsWay() {
+void TestSpriteSheet::spriteFacesItsWay()
+{
     QFETCH(QString, name);
     QFETCH(bool, noseUp);
     const QRect rect = regionNamed(name);
@@ -187,14 +200,16 @@ void TestSpriteSheet::spriteFacesItsWay() {
         QVERIFY2(bulkY < middleY, "bulk is not behind a downward nose");
 }
 
-void TestSpriteSheet::shotIsASlimBolt() {
+void TestSpriteSheet::shotIsASlimBolt()
+{
     const QRect bolt = boundsAbove(sheet, regionNamed(QStringLiteral("player shot")), 128);
     QVERIFY2(bolt.width() <= 8, qPrintable(QStringLiteral("bolt %1 px wide").arg(bolt.width())));
     QVERIFY2(bolt.height() >= 2 * bolt.width(), "bolt is not longer than it is wide");
 }
 
 // The explosion's four cells play in order: each is wider than the one before, and it fades.
-void TestSpriteSheet::explosionGrowsAndFades() {
+void TestSpriteSheet::explosionGrowsAndFades()
+{
     int previousWidth = 0;
     int previousPeak = 256;
     int firstPeak = 0;
@@ -217,7 +232,8 @@ void TestSpriteSheet::explosionGrowsAndFades() {
 }
 
 // Each cell differs from the next (the loop 3 -> 0 included) but the ball stays on its centre.
-void TestSpriteSheet::enemyBulletAnimatesInPlace() {
+void TestSpriteSheet::enemyBulletAnimatesInPlace()
+{
     for (int f = 0; f < 4; ++f) {
         const QRect cell(16 * f, 64, 16, 16);
         const QRect next(16 * ((f + 1) % 4), 64, 16, 16);

@@ -13,12 +13,16 @@ int deletedCount = 0;
 class FakeTask : public Task {
 public:
     explicit FakeTask(const QString &name, std::function<void()> action = {})
-        : Task(0), name(name), action(std::move(action)) {}
-    ~FakeTask() override {
+        : Task(0), name(name), action(std::move(action))
+    {
+    }
+    ~FakeTask() override
+    {
         ++deletedCount;
         events << name + ".deleted";
     }
-    void oneFrame() override {
+    void oneFrame() override
+    {
         ++updates;
         events << name + ".update";
         if (action)
@@ -35,24 +39,28 @@ public:
 class FakeChara : public TaskChara {
 public:
     FakeChara(const QString &name, PointF pos, int width, int height, bool isBullet = false)
-        : TaskChara(pos, 0, isBullet), name(name) {
+        : TaskChara(pos, 0, isBullet), name(name)
+    {
         hitWidth = width;
         hitHeight = height;
         hp = 1000;
         attack = 1;
     }
-    ~FakeChara() override {
+    ~FakeChara() override
+    {
         ++deletedCount;
         events << name + ".deleted";
     }
-    void oneFrame() override {
+    void oneFrame() override
+    {
         ++updates;
         events << name + ".update";
         if (action)
             action();
     }
     void render(QPainter *) override { events << name + ".render"; }
-    void addDamage(int amount) override {
+    void addDamage(int amount) override
+    {
         damage += amount;
         events << name + ".hit";
         if (onHit)
@@ -65,7 +73,8 @@ public:
     int updates = 0;
 };
 
-QStringList only(const QString &suffix) {
+QStringList only(const QString &suffix)
+{
     QStringList result;
     for (const QString &event : std::as_const(events))
         if (event.endsWith(suffix))
@@ -101,18 +110,21 @@ private:
     TaskManager *manager = nullptr;
 };
 
-void TestTaskManager::init() {
+void TestTaskManager::init()
+{
     resetManager();
     manager = TaskManager::inst();
     events.clear();
     deletedCount = 0;
 }
 
-void TestTaskManager::cleanupTestCase() {
+void TestTaskManager::cleanupTestCase()
+{
     resetManager();
 }
 
-void TestTaskManager::emptyManager() {
+void TestTaskManager::emptyManager()
+{
     TaskManager fresh;
     QCOMPARE(fresh.getMyShipPos(), PointF(0.0f, 0.0f));
     fresh.oneFrame();
@@ -124,7 +136,8 @@ void TestTaskManager::emptyManager() {
     QCOMPARE(fresh.getMyShipPos(), PointF(320.0f, 352.0f));
 }
 
-void TestTaskManager::taskAddedDuringUpdate() {
+void TestTaskManager::taskAddedDuringUpdate()
+{
     FakeTask *added = nullptr;
     auto *spawner = new FakeTask(QStringLiteral("spawner"), [&added] {
         if (!added) {
@@ -147,7 +160,8 @@ void TestTaskManager::taskAddedDuringUpdate() {
     QCOMPARE(manager->getTaskCount(), 3);
 }
 
-void TestTaskManager::contact_data() {
+void TestTaskManager::contact_data()
+{
     QTest::addColumn<int>("aWidth");
     QTest::addColumn<int>("aHeight");
     QTest::addColumn<bool>("aBullet");
@@ -195,7 +209,8 @@ void TestTaskManager::contact_data() {
         << 32 << 16 << true << 12 << 12 << true << 0.0f << 0.0f << false;
 }
 
-void TestTaskManager::contact() {
+void TestTaskManager::contact()
+{
     QFETCH(int, aWidth);
     QFETCH(int, aHeight);
     QFETCH(bool, aBullet);
@@ -216,7 +231,8 @@ void TestTaskManager::contact() {
     QCOMPARE(b->damage, contact ? 1 : 0);
 }
 
-void TestTaskManager::contactDamagesEnemyFirst() {
+void TestTaskManager::contactDamagesEnemyFirst()
+{
     auto *ship = new FakeChara(QStringLiteral("ship"), PointF(50.0f, 50.0f), 8, 8);
     auto *enemy = new FakeChara(QStringLiteral("enemy"), PointF(52.0f, 48.0f), 20, 20);
     ship->attack = 3;
@@ -230,7 +246,8 @@ void TestTaskManager::contactDamagesEnemyFirst() {
 }
 
 // A bullet that left the screen and died in the update pass still hits.
-void TestTaskManager::deadCharactersStillCollide() {
+void TestTaskManager::deadCharactersStillCollide()
+{
     auto *shot = new FakeChara(QStringLiteral("shot"), PointF(100.0f, -60.0f), 32, 16, true);
     shot->action = [shot] {
         shot->pos.y -= 8.0f;
@@ -246,7 +263,8 @@ void TestTaskManager::deadCharactersStillCollide() {
     QCOMPARE(manager->getTaskCount(), 0);
 }
 
-void TestTaskManager::charactersAddedDuringUpdateCollide() {
+void TestTaskManager::charactersAddedDuringUpdateCollide()
+{
     FakeChara *bullet = nullptr;
     FakeChara *shot = nullptr;
     auto *spawner = new FakeTask(QStringLiteral("spawner"), [&] {
@@ -270,7 +288,8 @@ void TestTaskManager::charactersAddedDuringUpdateCollide() {
 
 // A large enemy splits on its first hit; the new enemy is met by the player
 // characters visited later in the same check, not by the current one.
-void TestTaskManager::enemiesAddedDuringCheck() {
+void TestTaskManager::enemiesAddedDuringCheck()
+{
     const PointF here(200.0f, 200.0f);
     auto *first = new FakeChara(QStringLiteral("first"), here, 8, 8);
     auto *second = new FakeChara(QStringLiteral("second"), here, 8, 8);
@@ -289,7 +308,8 @@ void TestTaskManager::enemiesAddedDuringCheck() {
     QCOMPARE(manager->getTaskCount(), 4);
 }
 
-void TestTaskManager::sidesVisitedInInsertionOrder() {
+void TestTaskManager::sidesVisitedInInsertionOrder()
+{
     const QStringList mine = {"m3", "m1", "m2"};
     const QStringList enemies = {"e2", "e4", "e1", "e3"};
     for (const QString &name : mine)
@@ -310,7 +330,8 @@ void TestTaskManager::sidesVisitedInInsertionOrder() {
     QCOMPARE(events, expected);
 }
 
-void TestTaskManager::deletion_data() {
+void TestTaskManager::deletion_data()
+{
     // One task per letter; upper case ones die in this frame.
     QTest::addColumn<QString>("tasks");
     QTest::addColumn<QString>("survivors");
@@ -330,7 +351,8 @@ void TestTaskManager::deletion_data() {
                                  << "ace";
 }
 
-void TestTaskManager::deletion() {
+void TestTaskManager::deletion()
+{
     QFETCH(QString, tasks);
     QFETCH(QString, survivors);
     for (int i = 0; i < tasks.size(); ++i) {
@@ -366,7 +388,8 @@ void TestTaskManager::deletion() {
         QVERIFY(!chara->dead);
 }
 
-void TestTaskManager::deadTaskAddedDuringFrame() {
+void TestTaskManager::deadTaskAddedDuringFrame()
+{
     manager->addTask(new FakeTask(QStringLiteral("spawner"), [] {
         auto *stillborn = new FakeTask(QStringLiteral("stillborn"));
         stillborn->dead = true;
@@ -380,7 +403,8 @@ void TestTaskManager::deadTaskAddedDuringFrame() {
     QCOMPARE(only(".render"), QStringList({"spawner.render", "kept.render"}));
 }
 
-void TestTaskManager::deadCharactersLeaveTheirSides() {
+void TestTaskManager::deadCharactersLeaveTheirSides()
+{
     auto *ship = new FakeChara(QStringLiteral("ship"), PointF(0.0f, 0.0f), 8, 8);
     auto *enemy = new FakeChara(QStringLiteral("enemy"), PointF(0.0f, 0.0f), 20, 20);
     auto *survivor = new FakeChara(QStringLiteral("survivor"), PointF(0.0f, 0.0f), 20, 20);
@@ -400,7 +424,8 @@ void TestTaskManager::deadCharactersLeaveTheirSides() {
     QCOMPARE(only(".hit"), QStringList({"survivor.hit", "newShip.hit"}));
 }
 
-void TestTaskManager::destructorDeletesInListOrder() {
+void TestTaskManager::destructorDeletesInListOrder()
+{
     {
         TaskManager local;
         local.addTask(new FakeTask(QStringLiteral("first")));

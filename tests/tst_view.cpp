@@ -19,7 +19,8 @@ public:
     int polls = 0;
 };
 
-void tick(View &view, int timerId) {
+void tick(View &view, int timerId)
+{
     QTimerEvent event(timerId);
     QCoreApplication::sendEvent(&view, &event);
 }
@@ -42,17 +43,20 @@ private:
     static bool showsDebugLine(View &view, const QString &text);
 };
 
-void TestView::init() {
+void TestView::init()
+{
     resetWorld();
 }
 
-void TestView::cleanupTestCase() {
+void TestView::cleanupTestCase()
+{
     resetWorld();
 }
 
 // Renders the window and compares the debug line's area with `text` drawn
 // the same way on a fresh image: the window's font and colours, opaque background.
-bool TestView::showsDebugLine(View &view, const QString &text) {
+bool TestView::showsDebugLine(View &view, const QString &text)
+{
     QImage actual = blankScreen();
     view.render(&actual);
 
@@ -76,7 +80,8 @@ bool TestView::showsDebugLine(View &view, const QString &text) {
     return actual.copy(area) == expected.copy(area);
 }
 
-void TestView::fixedSize() {
+void TestView::fixedSize()
+{
     View view;
     QCOMPARE(view.minimumSize(), QSize(640, 480));
     QCOMPARE(view.maximumSize(), QSize(640, 480));
@@ -85,7 +90,8 @@ void TestView::fixedSize() {
 }
 
 // The scene director has added the starfield and the ship, then itself.
-void TestView::debugLineBeforeFirstTick() {
+void TestView::debugLineBeforeFirstTick()
+{
     View view;
     QCOMPARE(TaskManager::inst()->getTaskCount(), 3);
     QVERIFY(showsDebugLine(view, QStringLiteral("0 fps / 3 tasks")));
@@ -93,7 +99,8 @@ void TestView::debugLineBeforeFirstTick() {
     QVERIFY(!showsDebugLine(view, QStringLiteral("0 fps / 2 tasks")));
 }
 
-void TestView::timerTicks_data() {
+void TestView::timerTicks_data()
+{
     // f: frame timer, s: fps timer, o: a timer id the window does not own.
     QTest::addColumn<QString>("ticks");
     QTest::addColumn<int>("fps");
@@ -107,7 +114,8 @@ void TestView::timerTicks_data() {
     QTest::newRow("foreign timer between frames") << "fof" << 0 << 2;
 }
 
-void TestView::timerTicks() {
+void TestView::timerTicks()
+{
     QFETCH(QString, ticks);
     QFETCH(int, fps);
     QFETCH(int, frameCount);

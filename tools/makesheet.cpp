@@ -21,7 +21,8 @@
 namespace {
 
 // A left-right symmetric outline from its right half, listed top to bottom.
-QPolygonF mirrored(const QVector<QPointF> &rightHalf, qreal centreX) {
+QPolygonF mirrored(const QVector<QPointF> &rightHalf, qreal centreX)
+{
     QPolygonF polygon;
     for (const QPointF &p : rightHalf)
         polygon << p;
@@ -30,14 +31,16 @@ QPolygonF mirrored(const QVector<QPointF> &rightHalf, qreal centreX) {
     return polygon;
 }
 
-QPen outline(const QColor &colour, qreal width = 1.0) {
+QPen outline(const QColor &colour, qreal width = 1.0)
+{
     QPen pen(colour, width);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;
 }
 
 // A soft round glow: opaque colour at the centre, fully transparent at the radius.
-void glow(QPainter &p, QPointF centre, qreal radius, const QColor &inner, const QColor &outer) {
+void glow(QPainter &p, QPointF centre, qreal radius, const QColor &inner, const QColor &outer)
+{
     QRadialGradient g(centre, radius);
     g.setColorAt(0.0, inner);
     g.setColorAt(0.45, outer);
@@ -49,7 +52,8 @@ void glow(QPainter &p, QPointF centre, qreal radius, const QColor &inner, const 
     p.drawEllipse(centre, radius, radius);
 }
 
-void drawShot(QPainter &p) {
+void drawShot(QPainter &p)
+{
     glow(p, QPointF(16, 16), 11, QColor(120, 230, 255, 150), QColor(40, 140, 255, 60));
     QLinearGradient body(0, 4, 0, 28);
     body.setColorAt(0.0, QColor(255, 255, 255));
@@ -62,7 +66,8 @@ void drawShot(QPainter &p) {
     p.drawRoundedRect(QRectF(15, 5, 2, 16), 1, 1);
 }
 
-void drawShip(QPainter &p) {
+void drawShip(QPainter &p)
+{
     // Engine flame behind the hull, pointing down.
     glow(p, QPointF(16, 29.5), 4, QColor(255, 250, 200), QColor(255, 140, 20, 220));
 
@@ -97,7 +102,8 @@ void drawShip(QPainter &p) {
     p.drawEllipse(QPointF(16, 12), 1.8, 3.5);
 }
 
-void drawStar(QPainter &p) {
+void drawStar(QPainter &p)
+{
     QRadialGradient g(QPointF(8, 8), 4);
     g.setColorAt(0.0, QColor(255, 255, 255));
     g.setColorAt(0.35, QColor(230, 240, 255, 220));
@@ -107,7 +113,8 @@ void drawStar(QPainter &p) {
     p.drawEllipse(QPointF(8, 8), 4, 4);
 }
 
-void drawAimingEnemy(QPainter &p) {
+void drawAimingEnemy(QPainter &p)
+{
     // Side pods first so the body overlaps their inner edge.
     p.setPen(outline(QColor(90, 0, 0)));
     p.setBrush(QColor(200, 40, 40));
@@ -130,7 +137,8 @@ void drawAimingEnemy(QPainter &p) {
     p.drawEllipse(QPointF(16, 13), 1.6, 1.6);
 }
 
-void drawEnemyBullet(QPainter &p, int cell) {
+void drawEnemyBullet(QPainter &p, int cell)
+{
     static const qreal pulse[4] = {0.0, 0.6, 1.0, 0.6};
     const QPointF centre(8, 8);
     glow(p, centre, 6.0 + pulse[cell], QColor(255, 170, 230), QColor(255, 40, 160, 200));
@@ -161,7 +169,8 @@ void drawEnemyBullet(QPainter &p, int cell) {
 }
 
 // The fireball swells cell by cell while its hot core cools and the whole fades out.
-void drawExplosion(QPainter &p, int cell) {
+void drawExplosion(QPainter &p, int cell)
+{
     static const qreal radius[4] = {6.5, 10.0, 13.0, 15.5};
     static const qreal opacity[4] = {1.0, 1.0, 0.85, 0.6};
     static const QColor core[4] = {QColor(255, 255, 235), QColor(255, 250, 170),
@@ -194,7 +203,8 @@ void drawExplosion(QPainter &p, int cell) {
     p.setOpacity(1.0);
 }
 
-void drawLargeEnemy(QPainter &p) {
+void drawLargeEnemy(QPainter &p)
+{
     // Engines at the rear (top), their glow pointing back up the screen.
     glow(p, QPointF(38, 5), 4.5, QColor(200, 255, 200), QColor(60, 255, 120, 180));
     glow(p, QPointF(58, 5), 4.5, QColor(200, 255, 200), QColor(60, 255, 120, 180));
@@ -247,7 +257,8 @@ void drawLargeEnemy(QPainter &p) {
     p.drawEllipse(QPointF(10, 32), 1.8, 1.8);
 }
 
-void drawSmallEnemy(QPainter &p) {
+void drawSmallEnemy(QPainter &p)
+{
     glow(p, QPointF(32, 6), 6, QColor(255, 230, 255), QColor(220, 80, 255, 180));
 
     const QPolygonF wings = mirrored({{36, 16}, {60, 10}, {61, 18}, {44, 36}, {36, 44}}, 32);
@@ -286,7 +297,8 @@ struct Region {
     std::function<void(QPainter &)> draw;
 };
 
-QVector<Region> regions() {
+QVector<Region> regions()
+{
     QVector<Region> list = {
         {QRect(0, 0, 32, 32), drawShot},         {QRect(32, 0, 32, 32), drawShip},
         {QRect(0, 32, 16, 16), drawStar},        {QRect(128, 32, 32, 32), drawAimingEnemy},
@@ -301,7 +313,8 @@ QVector<Region> regions() {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     // Nothing is shown on screen, so a display is not needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

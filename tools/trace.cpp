@@ -25,16 +25,17 @@
 
 namespace {
 
-const char usage[] = "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
-                     "Runs the game without a window and prints one line per frame.\n"
-                     "\n"
-                     "  --frames N    number of frames to run (default 600)\n"
-                     "  --input FILE  joystick script: lines \"FRAME DIR FIRE\"; from frame FRAME\n"
-                     "                on, direction code DIR (0..8) and fire held if FIRE != 0\n"
-                     "  --dump        after each frame line, one line per task in list order\n"
-                     "  --rss-every K after every K frames, write \"frames=F rss_kb=N\" on stderr:\n"
-                     "                the resident memory of the process then (Linux only)\n"
-                     "  --help        show this help\n";
+const char usage[] =
+    "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
+    "Runs the game without a window and prints one line per frame.\n"
+    "\n"
+    "  --frames N    number of frames to run (default 600)\n"
+    "  --input FILE  joystick script: lines \"FRAME DIR FIRE\"; from frame FRAME\n"
+    "                on, direction code DIR (0..8) and fire held if FIRE != 0\n"
+    "  --dump        after each frame line, one line per task in list order\n"
+    "  --rss-every K after every K frames, write \"frames=F rss_kb=N\" on stderr:\n"
+    "                the resident memory of the process then (Linux only)\n"
+    "  --help        show this help\n";
 
 struct Options {
     int frames = 600;
@@ -45,17 +46,20 @@ struct Options {
 };
 
 // One line on stderr and the status that says "bad invocation or input".
-int usageError(const QString &message) {
+int usageError(const QString &message)
+{
     std::fprintf(stderr, "shmup-trace: %s (try --help)\n", qPrintable(message));
     return 2;
 }
 
-int inputError(const QString &message) {
+int inputError(const QString &message)
+{
     std::fprintf(stderr, "shmup-trace: %s\n", qPrintable(message));
     return 2;
 }
 
-bool parseFrames(const QString &text, int &frames) {
+bool parseFrames(const QString &text, int &frames)
+{
     if (text.isEmpty())
         return false;
     for (const QChar c : text) {
@@ -68,7 +72,8 @@ bool parseFrames(const QString &text, int &frames) {
 }
 
 // Returns -1 when the options are good, otherwise the exit status.
-int parseOptions(const QStringList &args, Options &options) {
+int parseOptions(const QStringList &args, Options &options)
+{
     for (int i = 1; i < args.size(); ++i) {
         QString arg = args.at(i);
         QString value;
@@ -114,7 +119,8 @@ int parseOptions(const QStringList &args, Options &options) {
 }
 
 // Reads and checks the script. Returns -1 on success, otherwise the exit status.
-int loadInput(const QString &path, QVector<InputScript::Step> &steps) {
+int loadInput(const QString &path, QVector<InputScript::Step> &steps)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return inputError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
@@ -133,7 +139,8 @@ int loadInput(const QString &path, QVector<InputScript::Step> &steps) {
 
 // Resident memory in KiB from /proc/self/statm (its second field, in pages),
 // or -1 when it cannot be read.
-long residentKb() {
+long residentKb()
+{
     std::FILE *statm = std::fopen("/proc/self/statm", "r");
     if (!statm)
         return -1;
@@ -158,7 +165,8 @@ enum class Kind {
     Other
 };
 
-Kind kindOf(const Task *task) {
+Kind kindOf(const Task *task)
+{
     if (dynamic_cast<const taskEnemyBullet *>(task))
         return Kind::EnemyBullet;
     if (dynamic_cast<const taskEnemy1 *>(task))
@@ -179,7 +187,8 @@ Kind kindOf(const Task *task) {
 }
 
 // %.9g of a float reads back as the same float.
-void dumpTask(Kind kind, const Task *task) {
+void dumpTask(Kind kind, const Task *task)
+{
     switch (kind) {
     case Kind::Background:
         std::fputs("  bg\n", stdout);
@@ -228,7 +237,8 @@ void dumpTask(Kind kind, const Task *task) {
     }
 }
 
-void printFrame(int frame, bool dump, std::vector<Kind> &kinds) {
+void printFrame(int frame, bool dump, std::vector<Kind> &kinds)
+{
     const TaskManager *manager = TaskManager::inst();
     const qsizetype count = manager->tasks.size();
     kinds.resize(size_t(count));
@@ -279,7 +289,8 @@ void printFrame(int frame, bool dump, std::vector<Kind> &kinds) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     // Long runs print millions of lines: one write per megabyte, not per line.
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);

@@ -49,7 +49,8 @@ double matchAt(const QImage &picture, const QImage &sprite, const QPoint &at)
                 continue;
             const QRgb got = picture.pixel(at.x() + x, at.y() + y);
             if (qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) +
-                    qAbs(qBlue(got) - qBlue(want)) <= 24)
+                    qAbs(qBlue(got) - qBlue(want)) <=
+                24)
                 ++matched;
         }
     }
@@ -162,8 +163,8 @@ void E2eWindow::windowShowsTheGame()
     QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352)");
 
     // The starfield: many star sprites over the black background.
-    const QList<QPoint> stars = findSprite(picture, spriteOnBlack(kStarRegion),
-                                           QRect(8, 60, 624, 412), 0.95);
+    const QList<QPoint> stars =
+        findSprite(picture, spriteOnBlack(kStarRegion), QRect(8, 60, 624, 412), 0.95);
     QVERIFY2(stars.size() >= 20, qPrintable(QStringLiteral("%1 stars").arg(stars.size())));
 
     // The debug line, on its light background, reads the frame rate of the last

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size > std::size_t(64 * 1024 * 1024))
         return 0;
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                     int(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
     QVector<InputScript::Step> steps;
     QString error;
     if (!InputScript::parse(bytes, steps, error)) {
@@ -57,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int frame = 0; frame < 64; ++frame) {
         InputState state;
         script.poll(state);
-        check(state.x >= -1 && state.x <= 1 && state.y >= -1 && state.y <= 1,
-              "axes outside -1..1");
+        check(state.x >= -1 && state.x <= 1 && state.y >= -1 && state.y <= 1, "axes outside -1..1");
         check(!state.triggers[1], "trigger 1 pressed by a script");
     }
     return 0;
