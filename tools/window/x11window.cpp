@@ -52,14 +52,20 @@ QVector<bool> ink(const QImage &image, const QRect &box)
     return mask;
 }
 
-QImage drawLine(const QString &text, const QSize &size, const QColor &background)
+// An image whose text is laid out at the screen's resolution, as in the game's
+// window, whatever a QImage or an application attribute would default to.
+QImage canvasAtScreenResolution(const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
-    // Text is laid out at the device's resolution: use the screen's, as the
-    // game's window does, whatever a QImage defaults to.
     const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    return image;
+}
+
+QImage drawLine(const QString &text, const QSize &size, const QColor &background)
+{
+    QImage image = canvasAtScreenResolution(size);
     image.fill(Qt::black);
     // As the game draws it: black text on an opaque box of the palette's
     // background, so that the glyphs' smoothed edges come out the same.
@@ -98,7 +104,8 @@ int advance(const QFontMetrics &metrics, const QString &text)
 DebugLine readDebugLine(const QImage &window)
 {
     DebugLine result;
-    const QFontMetrics metrics(QGuiApplication::font());
+    const QImage device = canvasAtScreenResolution(QSize(1, 1));
+    const QFontMetrics metrics(QGuiApplication::font(), &device);
     const int top = kBaseY - metrics.ascent();
     // The line is drawn on an opaque light background exactly as wide as the
     // text. A tall glyph may reach its top row and a descender its bottom row,
