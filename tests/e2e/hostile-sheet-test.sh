@@ -91,11 +91,11 @@ for case in "${cases[@]}"; do
         continue
     fi
     # About 2.5 s in: the shown rate is that of a whole second after start-up,
-    # and the task count still has two digits (shmup-window reads three badly).
+    # and the line has settled.
     wait_ms=$((started_ms + 2500 - $(date +%s%N) / 1000000))
     [ "$wait_ms" -le 0 ] || sleep "$((wait_ms / 1000)).$(printf '%03d' $((wait_ms % 1000)))"
-    # shmup-window does not read every picture of the Qt 5 game's line: look
-    # again, a few frames later, when the first picture is not read.
+    # A grab can catch a half-drawn line: look again, a few frames later, when
+    # the first picture is not read.
     line=
     for _ in $(seq 10); do
         "$build_dir/bin/shmup-window" grab "$window" "$game_dir/shot.png" ||
