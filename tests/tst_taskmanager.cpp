@@ -10,13 +10,16 @@ namespace {
 QStringList events;
 int deletedCount = 0;
 
-class FakeTask : public Task {
+// Records what the manager does to a task of kind `Base` under its name;
+// `action` runs on each update.
+template <typename Base> class Recording : public Base {
 public:
-    explicit FakeTask(const QString &name, std::function<void()> action = {})
-        : Task(0), name(name), action(std::move(action))
+    template <typename... Args>
+    explicit Recording(const QString &name, Args &&...args)
+        : Base(std::forward<Args>(args)...), name(name)
     {
     }
-    ~FakeTask() override
+    ~Recording() override
     {
         ++deletedCount;
         events << name + ".deleted";
@@ -35,30 +38,26 @@ public:
     int updates = 0;
 };
 
+class FakeTask : public Recording<Task> {
+public:
+    explicit FakeTask(const QString &name, std::function<void()> action = {})
+        : Recording<Task>(name, 0)
+    {
+        this->action = std::move(action);
+    }
+};
+
 // A character with the given hit box; `onHit` runs after each contact.
-class FakeChara : public TaskChara {
+class FakeChara : public Recording<TaskChara> {
 public:
     FakeChara(const QString &name, PointF pos, int width, int height, bool isBullet = false)
-        : TaskChara(pos, 0, isBullet), name(name)
+        : Recording<TaskChara>(name, pos, 0, isBullet)
     {
         hitWidth = width;
         hitHeight = height;
         hp = 1000;
         attack = 1;
     }
-    ~FakeChara() override
-    {
-        ++deletedCount;
-        events << name + ".deleted";
-    }
-    void oneFrame() override
-    {
-        ++updates;
-        events << name + ".update";
-        if (action)
-            action();
-    }
-    void render(QPainter *) override { events << name + ".render"; }
     void addDamage(int amount) override
     {
         damage += amount;
@@ -67,10 +66,7 @@ public:
             onHit();
     }
 
-    QString name;
-    std::function<void()> action;
     std::function<void()> onHit;
-    int updates = 0;
 };
 
 QStringList only(const QString &suffix)
