@@ -35,6 +35,7 @@
 #include "taskmain.h"
 #include "taskmanager.h"
 #include "taskmyship.h"
+#include "testsupport.h"
 #include "texture.h"
 #include "view.h"
 
@@ -83,16 +84,8 @@ double median(QVector<qint64> values)
 
 void resetGame()
 {
-    TaskManager *manager = TaskManager::inst();
-    qDeleteAll(manager->tasks);
-    manager->tasks.clear();
-    manager->enemyTasks.clear();
-    manager->myTasks.clear();
-    manager->myShipPos = PointF();
-    Joystick *joystick = Joystick::inst();
-    joystick->clearSources();
-    joystick->dir = 0;
-    joystick->triggers.fill(false);
+    resetManager();
+    resetInput();
 }
 
 QVector<InputScript::Step> loadScript(const QString &path)

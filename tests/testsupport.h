@@ -24,14 +24,20 @@ inline void resetManager()
     manager->myShipPos = PointF();
 }
 
-// Releases every input and restarts glibc's default rand() sequence.
-inline void resetWorld()
+// Drops the input sources and releases every input.
+inline void resetInput()
 {
-    resetManager();
     Joystick *joystick = Joystick::inst();
     joystick->clearSources();
     joystick->dir = 0;
     joystick->triggers.fill(false);
+}
+
+// A fresh manager, no input, and glibc's default rand() sequence from its start.
+inline void resetWorld()
+{
+    resetManager();
+    resetInput();
     srand(1);
 }
 
