@@ -1,10 +1,33 @@
 #include <QApplication>
+#include <QVector>
+#include <cstdio>
 
+#include "gameoptions.h"
 #include "view.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // The game's own options first, so that --help or a mistake needs no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    GameOptions options;
+    QVector<int> passOn;
+    const GameOptions::Result parsed = options.parse(arguments, passOn);
+    if (parsed.outcome == GameOptions::Outcome::Exit) {
+        std::fputs(qPrintable(parsed.output), parsed.status == 0 ? stdout : stderr);
+        if (parsed.status != 0)
+            std::fputc('\n', stderr);
+        return parsed.status;
+    }
+    // Qt gets the rest, as given; it keeps pointers into this array for the run.
+    QVector<char *> qtArgv;
+    for (const int index : std::as_const(passOn))
+        qtArgv.append(argv[index]);
+    qtArgv.append(nullptr);
+    int qtArgc = int(passOn.size());
+
+    QApplication app(qtArgc, qtArgv.data());
     View view(nullptr);
     view.show();
     return app.exec();

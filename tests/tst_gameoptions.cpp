@@ -1,0 +1,106 @@
+#include <QtTest>
+
+#include "gameoptions.h"
+
+// The command line: our options are taken out, Qt's are passed on untouched.
+class tst_GameOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void passesQtOptionsOn_data();
+    void passesQtOptionsOn();
+    void readsOurOptions();
+    void exitsWithoutRunning_data();
+    void exitsWithoutRunning();
+};
+
+void tst_GameOptions::passesQtOptionsOn_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("passedOn");
+    const QStringList none;
+    QTest::newRow("nothing") << none << none;
+    QTest::newRow("platform and its value") << QStringList{"-platform", "vnc:size=800x600"}
+                                            << QStringList{"-platform", "vnc:size=800x600"};
+    QTest::newRow("Qt's option with two dashes")
+        << QStringList{"--platform", "offscreen"} << QStringList{"--platform", "offscreen"};
+    QTest::newRow("a value that looks like ours")
+        << QStringList{"-qwindowtitle", "--scale"} << QStringList{"-qwindowtitle", "--scale"};
+    QTest::newRow("ours among Qt's")
+        << QStringList{"-platform", "xcb", "--scale", "2", "-reverse", "--fullscreen"}
+        << QStringList{"-platform", "xcb", "-reverse"};
+    QTest::newRow("unknown single dash is Qt's")
+        << QStringList{"-nosuch"} << QStringList{"-nosuch"};
+}
+
+void tst_GameOptions::passesQtOptionsOn()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, passedOn);
+    arguments.prepend(QStringLiteral("shmup"));
+    GameOptions options;
+    QVector<int> passOn;
+    const GameOptions::Result result = options.parse(arguments, passOn);
+    QCOMPARE(int(result.outcome), int(GameOptions::Outcome::Run));
+    QStringList got;
+    for (const int index : std::as_const(passOn))
+        got.append(arguments.at(index));
+    passedOn.prepend(QStringLiteral("shmup"));
+    QCOMPARE(got, passedOn);
+}
+
+void tst_GameOptions::readsOurOptions()
+{
+    GameOptions options;
+    QVector<int> passOn;
+    const QStringList arguments = {"shmup",    "--scale=3", "--fullscreen",
+                                   "--record", "a b.txt",   "--replay=r.txt"};
+    QCOMPARE(int(options.parse(arguments, passOn).outcome), int(GameOptions::Outcome::Run));
+    QCOMPARE(options.scale, 3);
+    QVERIFY(options.fullscreen);
+    QCOMPARE(options.record, QStringLiteral("a b.txt"));
+    QCOMPARE(options.replay, QStringLiteral("r.txt"));
+
+    GameOptions defaults;
+    QCOMPARE(int(defaults.parse({"shmup"}, passOn).outcome), int(GameOptions::Outcome::Run));
+    QCOMPARE(defaults.scale, 0);
+    QVERIFY(!defaults.fullscreen);
+    QVERIFY(defaults.record.isEmpty() && defaults.replay.isEmpty());
+}
+
+void tst_GameOptions::exitsWithoutRunning_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: shmup";
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << "Usage: shmup";
+    QTest::newRow("help after Qt's") << QStringList{"-platform", "xcb", "--help"} << 0 << "Usage";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "shmup 1.";
+    QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "unknown option \"--bogus\"";
+    QTest::newRow("scale zero") << QStringList{"--scale", "0"} << 2 << "--scale wants";
+    QTest::newRow("scale text") << QStringList{"--scale=two"} << 2 << "not \"two\"";
+    QTest::newRow("scale missing") << QStringList{"--scale"} << 2 << "--scale needs a value";
+    QTest::newRow("empty record") << QStringList{"--record="} << 2 << "needs a file name";
+    QTest::newRow("fullscreen=1") << QStringList{"--fullscreen=1"} << 2 << "takes no value";
+}
+
+void tst_GameOptions::exitsWithoutRunning()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    arguments.prepend(QStringLiteral("shmup"));
+    GameOptions options;
+    QVector<int> passOn;
+    const GameOptions::Result result = options.parse(arguments, passOn);
+    QCOMPARE(int(result.outcome), int(GameOptions::Outcome::Exit));
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.output.contains(output), qPrintable(result.output));
+    if (status != 0) {
+        QVERIFY(!result.output.contains(QLatin1Char('\n')));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_GameOptions)
+#include "tst_gameoptions.moc"
