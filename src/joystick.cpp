@@ -9,6 +9,8 @@
 
 InputSource::~InputSource() = default;
 
+std::function<void(Joystick &)> Joystick::sourceSetup;
+
 Joystick *Joystick::inst()
 {
     static Joystick obj;
@@ -18,6 +20,10 @@ Joystick *Joystick::inst()
 Joystick::Joystick() : dir(0)
 {
     triggers.resize(2);
+    if (sourceSetup) {
+        sourceSetup(*this);
+        return;
+    }
     // Keys need an application to watch; a tool without one has only the device.
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         addSource(new KeyboardSource(QCoreApplication::instance()));

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QVector>
+#include <functional>
 
 // What the input sources hold in one frame. Axes add up across sources and are
 // then clamped, so opposite directions cancel; a trigger is pressed when any
@@ -38,6 +39,11 @@ public:
     void pool();
     int getDir() const { return dir; }
     bool isTrigged(int index) const;
+
+    // When set, the constructor calls it instead of adding the default sources
+    // (the keyboard and the devices): a replay steers with its script alone. The
+    // joystick still comes into being on the first frame tick, as it always has.
+    static std::function<void(Joystick &)> sourceSetup;
 
     // The joystick owns its sources.
     void addSource(InputSource *source);

@@ -35,6 +35,8 @@ void View::timerEvent(QTimerEvent *event)
     } else if (id == frameTimerId) {
         Joystick::inst()->pool();
         TaskManager::inst()->oneFrame();
+        if (frameDone)
+            frameDone();
         repaint();
         ++frameCount;
     } else {

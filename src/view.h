@@ -2,6 +2,7 @@
 #define VIEW_H
 
 #include <QWidget>
+#include <functional>
 
 // The game window: a 16 ms frame timer advances and repaints the game, a
 // 1000 ms timer samples the frame rate shown in the debug line.
@@ -18,6 +19,9 @@ public:
     int fpsTimerId;
     int frameCount;
     int fps;
+    // Called in every frame tick after the game's frame and before the repaint
+    // (a replay recorder reads the frame's input and state there); unset by default.
+    std::function<void()> frameDone;
 
 protected:
     void timerEvent(QTimerEvent *event) override;
