@@ -324,10 +324,13 @@ int main(int argc, char **argv)
     TaskManager *manager = TaskManager::inst();
     manager->addTask(new taskMain());
 
-    // Only the script steers the ship: no device or keyboard leaks into a trace.
-    Joystick::inst()->clearSources();
-    if (options.hasInput)
-        Joystick::inst()->addSource(new InputScript(steps));
+    // Only the script steers the ship: no device, pad or keyboard is ever
+    // opened for a trace, so none can leak into it.
+    Joystick::sourceSetup = [&](Joystick &joystick) {
+        if (options.hasInput)
+            joystick.addSource(new InputScript(steps));
+    };
+    Joystick::inst();
 
     std::vector<Kind> kinds;
     for (int frame = 0; frame < options.frames; ++frame) {
