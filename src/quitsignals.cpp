@@ -8,14 +8,16 @@
 #include <unistd.h>
 
 // Why the handlers must be ours, and be installed after the application object:
-// Qt's linuxfb platform, when started on a virtual console, switches the
+// Qt's linuxfb platform (eglfs too), started on a virtual console, switches the
 // console's keyboard off, puts the screen in graphics mode and hides the
-// cursor, and installs its own SIGINT and SIGTERM handlers, which put the
-// keyboard back and leave at once with status 1: the game's teardown never
-// runs. A normal return from the event loop instead destroys the window, then
-// the application, whose platform integration puts the console back as it
-// found it (text mode, the keyboard mode it had, the cursor shown). So these
-// handlers replace Qt's, and quitting goes through the event loop.
+// cursor, all while the application object is made; it also installs SIGINT
+// and SIGTERM handlers of its own, which put the keyboard back and leave at
+// once with status 1, so the game's teardown never runs. A normal return from
+// the event loop instead destroys the window, then the application, whose
+// platform integration puts the console back as it found it (text mode, the
+// keyboard mode it had, the cursor shown). So these handlers replace Qt's, and
+// quitting goes through the event loop. Qt's handlers for suspending (SIGTSTP,
+// SIGCONT) and for switching consoles are left alone.
 
 const int QuitSignals::kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
