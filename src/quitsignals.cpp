@@ -65,9 +65,9 @@ QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
         if (::sigaction(kSignals[i], nullptr, &previous[i]) != 0)
             continue;
         // SIGINT and SIGTERM are always ours: a job started in the background
-        // by a script inherits SIGINT ignored, yet Ctrl+C or kill -INT must
-        // still end the game. An ignored SIGHUP is kept, though: that is what
-        // nohup asks for, so the game outlives the terminal it was started from.
+        // by a script inherits SIGINT ignored, yet kill -INT must still end the
+        // game. An ignored SIGHUP is kept, though: that is what nohup asks for,
+        // so that the game outlives the terminal it was started from.
         if (kSignals[i] == SIGHUP && isIgnored(previous[i]))
             continue;
         installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
