@@ -34,7 +34,7 @@ depends="$(field Depends)"
 echo "Depends: $depends"
 
 # Names of the packages in Depends, without versions.
-depends_names=" $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//' | xargs) "
+depends_names=" $(echo "$depends" | tr ',|' '\n' | sed 's/(.*)//; s/:any//' | xargs) "
 depends_on() { case "$depends_names" in *" $1 "*) return 0 ;; esac; return 1; }
 
 contents="$(dpkg-deb -c "$deb")"
@@ -121,7 +121,7 @@ fi
 elsewhere="$work/home/somewhere"
 mkdir -p "$elsewhere"
 export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 command_path="$(cd "$elsewhere" && PATH="$root/usr/bin:$PATH" command -v shmup)" || true
 if [ "$command_path" != "$root/usr/bin/shmup" ]; then
     fail "the shmup command on the PATH is \"$command_path\", not the package's"
