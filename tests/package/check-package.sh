@@ -92,7 +92,7 @@ fi
 # The newest C library symbol version the binaries use must not be above the floor.
 libc_floor="$(echo "$depends" | tr ',' '\n' | sed -n 's/^ *libc6 *(>= *\([^)]*\)).*/\1/p')"
 libc_used="$(for f in "$root"/usr/lib/shmup/bin/*; do
-    readelf -V "$f" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//'
+    readelf -V "$f" | { grep -o 'GLIBC_[0-9.]*' || true; } | sed 's/GLIBC_//'
 done | sort -V | tail -1)"
 if [ -z "$libc_floor" ]; then
     fail "Depends names no libc6 (>= version)"
@@ -100,6 +100,37 @@ elif [ -n "$libc_used" ] && dpkg --compare-versions "$libc_used" gt "$libc_floor
     fail "the programs use C library symbols of version $libc_used, newer than the" \
         "libc6 (>= $libc_floor) of Depends"
 fi
+
+# Every package in Depends must exist for the package's architecture, at the
+# version asked for: for a board's package in its archive, from which the
+# sysroot was unpacked (every Debian package leaves /usr/share/doc/NAME, whose
+# changelog starts with the version); for this machine's, installed here.
+# Prints the version, or nothing when the package is not there.
+version_of() {
+    if [ -n "$sysroot" ]; then
+        [ -e "$sysroot/usr/share/doc/$1" ] || return 0
+        local have
+        have="$( (zcat "$sysroot/usr/share/doc/$1/changelog.Debian.gz" 2>/dev/null || true) \
+            | head -1 | sed -n 's/^[^ ]* (\([^)]*\)).*/\1/p')"
+        echo "${have:-0}"
+    else
+        { dpkg-query -W -f='${Status} ${Version}\n' "$1:$arch" 2>/dev/null || true; } \
+            | sed -n 's/^install ok installed //p'
+    fi
+}
+where="installed packages of this machine"
+[ -z "$sysroot" ] || where="the board's archive, as unpacked in $sysroot"
+while IFS= read -r dependency; do
+    name="${dependency%%[ (]*}"
+    minimum="$(echo "$dependency" | sed -n 's/.*(>= *\([^)]*\)).*/\1/p')"
+    [ -n "$name" ] || continue
+    have="$(version_of "$name")"
+    if [ -z "$have" ]; then
+        fail "Depends names $name, which is not to be had for $arch ($where)"
+    elif [ -n "$minimum" ] && [ "$have" != 0 ] && dpkg --compare-versions "$have" lt "$minimum"; then
+        fail "Depends asks for $name (>= $minimum), but $arch has $have"
+    fi
+done < <(echo "$depends" | tr ',' '\n' | sed 's/^ *//')
 
 # What runs a packaged program: nothing natively, qemu-user with the sysroot
 # for a board's package.
