@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Checks a shmup Debian package: its name and control fields, the files it
 # installs, that its Depends names the package of every library the programs
-# link and of Qt's platform plugins, and that the C library floor covers the
-# binaries. Then unpacks it into a temporary root and starts the `shmup`
+# link and of Qt's platform plugins, that every package it names exists for
+# the architecture at the version asked for (for a board, in the archive the
+# sysroot came from), and that the C library floor covers the binaries. Then unpacks it into a temporary root and starts the `shmup`
 # command from another folder, natively or (for an ARM package) under
 # qemu-user with the board's sysroot, checking that the game runs and finds
-# its sprite sheet; and replays a few frames with the packaged shmup-trace.
+# its sprite sheet; and traces a few frames with the packaged shmup-trace.
 # Usage: check-package.sh PACKAGE.deb DEBARCH VERSION [SYSROOT]
 set -euo pipefail
 
