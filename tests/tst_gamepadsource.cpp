@@ -75,8 +75,10 @@ void TestGamePadSource::init()
 
 void TestGamePadSource::cleanup()
 {
-    while (!attached.isEmpty())
-        detach(attached.first());
+    while (!attached.isEmpty()) {
+        Pad pad = attached.first();
+        detach(pad);
+    }
     stop();
     qunsetenv("SDL_GAMECONTROLLERCONFIG");
     qunsetenv("SDL_GAMECONTROLLERCONFIG_FILE");
@@ -129,17 +131,18 @@ TestGamePadSource::Pad TestGamePadSource::attach(bool mappable)
 
 void TestGamePadSource::detach(Pad &pad)
 {
+    const Pad gone = pad;
+    pad = Pad();
+    for (int i = 0; i < attached.size(); ++i)
+        if (attached.at(i).id == gone.id)
+            attached.removeAt(i--);
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-        if (SDL_JoystickGetDeviceInstanceID(index) == pad.id) {
-            SDL_JoystickClose(pad.handle);
+        if (SDL_JoystickGetDeviceInstanceID(index) == gone.id) {
+            SDL_JoystickClose(gone.handle);
             QCOMPARE(SDL_JoystickDetachVirtual(index), 0);
             break;
         }
     }
-    for (int i = 0; i < attached.size(); ++i)
-        if (attached.at(i).id == pad.id)
-            attached.removeAt(i--);
-    pad = Pad();
 }
 
 void TestGamePadSource::press(const Pad &pad, SDL_GameControllerButton button, bool down)
