@@ -1,0 +1,67 @@
+# Install layout and the Debian package (cpack in the build folder).
+#
+# The game opens "../img/edge1.png", so it and its sheet keep their bin/ and
+# img/ folders side by side under lib/shmup; bin/shmup is a symlink to it. A
+# symlinked game still finds the sheet, as it also looks beside its real
+# executable. With the package's prefix /usr:
+#   /usr/bin/shmup -> ../lib/shmup/bin/shmup
+#   /usr/bin/shmup-trace -> ../lib/shmup/bin/shmup-trace
+#   /usr/lib/shmup/img/edge1.png
+set(SHMUP_INSTALL_GAMEDIR lib/shmup)
+
+install(TARGETS shmup shmup-trace RUNTIME DESTINATION ${SHMUP_INSTALL_GAMEDIR}/bin)
+install(FILES ${PROJECT_SOURCE_DIR}/img/edge1.png DESTINATION ${SHMUP_INSTALL_GAMEDIR}/img)
+foreach(program shmup shmup-trace)
+  install(CODE "
+    set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\")
+    message(STATUS \"Installing: \${link}\")
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(CREATE_LINK ../${SHMUP_INSTALL_GAMEDIR}/bin/${program} \"\${link}\" SYMBOLIC)")
+endforeach()
+
+# The package's architecture: the toolchain file's for a board, else this machine's.
+if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+  execute_process(COMMAND dpkg --print-architecture
+                  OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+endif()
+
+# Runtime dependencies, named rather than worked out by dpkg-shlibdeps, which
+# cannot read a board's libraries when cross-building. The C library floor is
+# the newest symbol version the binaries may use; the package check holds the
+# binaries to it.
+set(SHMUP_DEB_LIBC_MIN 2.34 CACHE STRING "Oldest libc6 the package declares it runs on")
+set(shmup_depends "libc6 (>= ${SHMUP_DEB_LIBC_MIN})" libstdc++6 libgcc-s1)
+if(QT_VERSION_MAJOR EQUAL 6)
+  # Of the platform plugins libqt6gui6 holds linuxfb and xcb, libqt6opengl6
+  # eglfs, qt6-qpa-plugins vnc and the generic input plugins.
+  list(APPEND shmup_depends "libqt6core6 (>= ${QT_VERSION})" "libqt6gui6 (>= ${QT_VERSION})"
+       "libqt6widgets6 (>= ${QT_VERSION})" libqt6opengl6 qt6-qpa-plugins)
+else()
+  # libqt5gui5 holds the platform plugins (linuxfb, eglfs, xcb).
+  list(APPEND shmup_depends "libqt5core5a (>= ${QT_VERSION})" "libqt5gui5 (>= ${QT_VERSION})"
+       "libqt5widgets5 (>= ${QT_VERSION})")
+endif()
+if(TARGET SDL2::SDL2 OR SHMUP_SDL)
+  list(APPEND shmup_depends libsdl2-2.0-0)
+endif()
+list(JOIN shmup_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME shmup)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "shmup maintainers <maintainers@users.noreply.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small vertical-scrolling shoot-'em-up")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A ship, aiming and splitting enemies, bullets and explosions over a falling
+starfield, in a 640 by 480 window; made for embedded Linux boards (Qt's
+linuxfb or eglfs platform). Also holds shmup-trace, which runs the game
+headless and prints each frame, to check replays.")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_FILE_NAME "shmup_${PROJECT_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}.deb")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

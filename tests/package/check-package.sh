@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Checks a shmup Debian package: its name and control fields, the files it
+# installs, that its Depends names the package of every library the programs
+# link and of Qt's platform plugins, and that the C library floor covers the
+# binaries. Then unpacks it into a temporary root and starts the `shmup`
+# command from another folder, natively or (for an ARM package) under
+# qemu-user with the board's sysroot, checking that the game runs and finds
+# its sprite sheet; and replays a few frames with the packaged shmup-trace.
+# Usage: check-package.sh PACKAGE.deb DEBARCH VERSION [SYSROOT]
+set -euo pipefail
+
+deb="$1"
+arch="$2"
+version="$3"
+sysroot="${4:-}"
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+[ -f "$deb" ] || { echo "FAIL: no package at $deb; build it with cpack" >&2; exit 1; }
+echo "Checking $deb"
+
+[ "$(basename "$deb")" = "shmup_${version}_${arch}.deb" ] \
+    || fail "the package is named $(basename "$deb"), not shmup_${version}_${arch}.deb"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = shmup ] || fail "Package is \"$(field Package)\", not shmup"
+[ "$(field Version)" = "$version" ] || fail "Version is \"$(field Version)\", not $version"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture is \"$(field Architecture)\", not $arch"
+depends="$(field Depends)"
+echo "Depends: $depends"
+
+# Names of the packages in Depends, without versions.
+depends_names=" $(echo "$depends" | tr ',|' '\n\n' | sed 's/(.*)//; s/:any//' | xargs) "
+depends_on() { case "$depends_names" in *" $1 "*) return 0 ;; esac; return 1; }
+
+contents="$(dpkg-deb -c "$deb")"
+for path in ./usr/lib/shmup/bin/shmup ./usr/lib/shmup/bin/shmup-trace \
+    ./usr/lib/shmup/img/edge1.png; do
+    echo "$contents" | awk '{ print $6 }' | grep -qxF "$path" || fail "$path is not in the package"
+done
+for program in shmup shmup-trace; do
+    echo "$contents" | grep -qE "^l.* \./usr/bin/$program -> " \
+        || fail "./usr/bin/$program is not a symlink in the package"
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+# Every library a program links must come from a package in Depends. Debian
+# names library packages alike on every architecture, so this machine's own
+# package database tells which package holds a library.
+host_multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)"
+package_of() {
+    { dpkg -S "*/$host_multiarch/$1" 2>/dev/null || true; } | head -1 | sed 's/:.*//; s/, .*//'
+}
+needed="$(for f in "$root"/usr/lib/shmup/bin/*; do
+    readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
+done | sort -u)"
+[ -n "$needed" ] || fail "found no libraries the programs link (readelf)"
+qt_major=""
+for soname in $needed; do
+    case "$soname" in libQt6*) qt_major=6 ;; libQt5*) qt_major=5 ;; esac
+    package="$(package_of "$soname")"
+    if [ -z "$package" ]; then
+        fail "no installed package holds $soname, so Depends cannot be checked for it;" \
+            "install the library's package on this machine"
+    elif ! depends_on "$package"; then
+        fail "the programs link $soname (package $package), which Depends does not name"
+    fi
+done
+if [ -z "$qt_major" ]; then
+    fail "the programs link no Qt library"
+else
+    # Qt loads its platform plugins at run time: the board's framebuffer
+    # (linuxfb), OpenGL ES (eglfs) and X11 (xcb).
+    for plugin in linuxfb eglfs xcb; do
+        package="$(package_of "qt$qt_major/plugins/platforms/libq$plugin.so")"
+        if [ -z "$package" ]; then
+            fail "no installed package holds Qt $qt_major's $plugin platform plugin"
+        elif ! depends_on "$package"; then
+            fail "Depends does not name $package, which holds Qt's $plugin platform plugin"
+        fi
+    done
+fi
+
+# The newest C library symbol version the binaries use must not be above the floor.
+libc_floor="$(echo "$depends" | tr ',' '\n' | sed -n 's/^ *libc6 *(>= *\([^)]*\)).*/\1/p')"
+libc_used="$(for f in "$root"/usr/lib/shmup/bin/*; do
+    readelf -V "$f" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//'
+done | sort -V | tail -1)"
+if [ -z "$libc_floor" ]; then
+    fail "Depends names no libc6 (>= version)"
+elif [ -n "$libc_used" ] && dpkg --compare-versions "$libc_used" gt "$libc_floor"; then
+    fail "the programs use C library symbols of version $libc_used, newer than the" \
+        "libc6 (>= $libc_floor) of Depends"
+fi
+
+# What runs a packaged program: nothing natively, qemu-user with the sysroot
+# for a board's package.
+runner=()
+if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+    case "$arch" in
+    arm64) qemu=qemu-aarch64-static triplet=aarch64-linux-gnu ;;
+    armhf) qemu=qemu-arm-static triplet=arm-linux-gnueabihf ;;
+    *) echo "FAIL: cannot run $arch programs on this machine" >&2; exit 1 ;;
+    esac
+    [ -d "$sysroot/usr/lib/$triplet" ] \
+        || { echo "FAIL: no $arch sysroot given (\"$sysroot\"); scripts/cross makes one" >&2; exit 1; }
+    # qemu's -L does not redirect every file lookup Qt makes: the plugins need a path.
+    runner=(env "QT_PLUGIN_PATH=$sysroot/usr/lib/$triplet/qt$qt_major/plugins"
+            "$qemu" -L "$sysroot")
+fi
+
+# From a folder with no ../img beside it, as a user starting `shmup` anywhere.
+elsewhere="$work/home/somewhere"
+mkdir -p "$elsewhere"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+command_path="$(cd "$elsewhere" && PATH="$root/usr/bin:$PATH" command -v shmup)" || true
+if [ "$command_path" != "$root/usr/bin/shmup" ]; then
+    fail "the shmup command on the PATH is \"$command_path\", not the package's"
+else
+    status=0
+    (cd "$elsewhere" && env -u QT_QPA_PLATFORM timeout 4 "${runner[@]}" "$command_path" \
+        -platform offscreen >"$work/game.out" 2>"$work/game.err") || status=$?
+    # 124: still running when the time was up, as a game should be.
+    if [ "$status" -ne 124 ]; then
+        fail "the installed game ended with status $status within 4 seconds; its stderr:"
+        cat "$work/game.err" >&2
+    elif grep -q 'edge1\.png' "$work/game.err"; then
+        fail "the installed game, started from another folder, did not find its sprite sheet:"
+        cat "$work/game.err" >&2
+    else
+        echo "The installed game runs from another folder and finds its sprite sheet"
+    fi
+fi
+
+trace_status=0
+(cd "$elsewhere" && QT_QPA_PLATFORM=offscreen "${runner[@]}" "$root/usr/bin/shmup-trace" --frames 60 \
+    >"$work/trace.out" 2>"$work/trace.err") || trace_status=$?
+if [ "$trace_status" -ne 0 ] || [ "$(grep -c '^frame=' "$work/trace.out")" -ne 60 ] \
+    || grep -q 'edge1\.png' "$work/trace.err"; then
+    fail "the installed shmup-trace (status $trace_status) did not trace 60 frames cleanly:"
+    cat "$work/trace.err" >&2
+else
+    echo "The installed shmup-trace traces 60 frames"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) of $deb failed" >&2
+    exit 1
+fi
+echo "The package holds what it must: $deb"
