@@ -89,7 +89,6 @@ void GamePadSource::takeEvents()
             case SDL_JOYDEVICEREMOVED:
             case SDL_CONTROLLERDEVICEADDED:
             case SDL_CONTROLLERDEVICEREMOVED:
-            case SDL_CONTROLLERDEVICEREMAPPED:
                 devicesChanged = true;
                 break;
             default:
@@ -109,25 +108,16 @@ void GamePadSource::updatePads()
             pads.removeAt(i);
         }
     }
-    // Pads plugged in. A pad read as a plain joystick that SDL has since
-    // learnt to map is opened again as a game controller.
+    // Pads plugged in.
     const int count = SDL_NumJoysticks();
     for (int index = 0; index < count; ++index) {
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
-        if (id < 0)
+        if (id < 0 || std::any_of(pads.cbegin(), pads.cend(),
+                                  [id](const Pad &pad) { return pad.instanceId == id; }))
             continue;
-        const bool mappable = SDL_IsGameController(index);
-        const auto known = std::find_if(pads.begin(), pads.end(),
-                                        [id](const Pad &pad) { return pad.instanceId == id; });
-        if (known != pads.end()) {
-            if (known->controller || !mappable)
-                continue;
-            closePad(*known);
-            pads.erase(known);
-        }
         Pad pad;
         pad.instanceId = id;
-        if (mappable)
+        if (SDL_IsGameController(index))
             pad.controller = SDL_GameControllerOpen(index);
         if (pad.controller)
             pad.joystick = SDL_GameControllerGetJoystick(pad.controller);
