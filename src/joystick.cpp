@@ -6,6 +6,9 @@
 
 #include "joystickdevice.h"
 #include "keyboardsource.h"
+#ifdef SHMUP_SDL
+#include "gamepadsource.h"
+#endif
 
 InputSource::~InputSource() = default;
 
@@ -27,7 +30,16 @@ Joystick::Joystick() : dir(0)
     // Keys need an application to watch; a tool without one has only the device.
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         addSource(new KeyboardSource(QCoreApplication::instance()));
+#ifdef SHMUP_SDL
+    // SDL owns the pads: it reads them through their event devices
+    // (/dev/input/event*). The joystick node /dev/input/js0 is one of those
+    // pads seen again through the kernel's joydev, so it is not read as well:
+    // the pad would count twice, with two dead zones and two button maps
+    // that disagree.
+    addSource(new GamePadSource);
+#else
     addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));
+#endif
 }
 
 Joystick::~Joystick()

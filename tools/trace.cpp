@@ -10,6 +10,9 @@
 #include <cstring>
 #include <unistd.h>
 #include <vector>
+#ifdef SHMUP_SDL
+#include <SDL.h>
+#endif
 
 #include "inputscript.h"
 #include "joystick.h"
@@ -346,5 +349,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "shmup-trace: cannot write the trace: %s\n", std::strerror(errno));
         return 1;
     }
+#ifdef SHMUP_SDL
+    // A pad read by a trace would make it depend on the machine it ran on.
+    if (SDL_WasInit(0) != 0) {
+        std::fputs("shmup-trace: SDL was started, so a game pad may have steered the trace\n",
+                   stderr);
+        return 1;
+    }
+#endif
     return 0;
 }

@@ -1,0 +1,177 @@
+#include "gamepadsource.h"
+
+#include <QCoreApplication>
+#include <QtGlobal>
+#include <SDL.h>
+#include <algorithm>
+
+#include "joystickdevice.h"
+
+namespace {
+// The same quarter of the stick's travel as the joystick device: a worn stick
+// resting off centre must not drift the ship.
+int axisDirection(Sint16 value)
+{
+    if (value > JoystickDevice::kDeadZone)
+        return 1;
+    if (value < -JoystickDevice::kDeadZone)
+        return -1;
+    return 0;
+}
+
+bool held(SDL_GameController *controller, SDL_GameControllerButton button)
+{
+    return SDL_GameControllerGetButton(controller, button) != 0;
+}
+} // namespace
+
+GamePadSource::GamePadSource() : quit([] { QCoreApplication::quit(); })
+{
+    // The window is Qt's, so SDL never has the focus: without this it would
+    // ignore the pads as if the game were in the background.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Signals are the game's to handle; SDL's handlers would turn Ctrl+C into
+    // an SDL quit event that nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Game controllers alone (with the joystick and event subsystems they
+    // need): no video, no window. Starting them loads SDL's built-in mappings
+    // and the user's from SDL_GAMECONTROLLERCONFIG and the file named by
+    // SDL_GAMECONTROLLERCONFIG_FILE; SDL reads both variables itself.
+    started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+    if (!started)
+        qWarning("Game pads are not read: SDL could not start (%s)", SDL_GetError());
+}
+
+GamePadSource::~GamePadSource()
+{
+    for (Pad &pad : pads)
+        closePad(pad);
+    pads.clear();
+    if (started)
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // What SDL keeps beyond its subsystems (hints, the event queue) goes once
+    // nobody in the process uses SDL any more.
+    if (SDL_WasInit(0) == 0)
+        SDL_Quit();
+}
+
+int GamePadSource::mappedPadCount() const
+{
+    return int(std::count_if(pads.cbegin(), pads.cend(),
+                             [](const Pad &pad) { return pad.controller != nullptr; }));
+}
+
+void GamePadSource::poll(InputState &state)
+{
+    if (!started)
+        return;
+    takeEvents();
+    if (devicesChanged)
+        updatePads();
+    bool quitPressed = false;
+    for (Pad &pad : pads)
+        addPad(pad, state, quitPressed);
+    if (quitPressed && quit)
+        quit();
+}
+
+void GamePadSource::takeEvents()
+{
+    SDL_PumpEvents();
+    // Only arrivals and departures matter here: buttons and axes are read from
+    // SDL's state of each pad, so the rest of the queue is dropped.
+    SDL_Event events[64];
+    int count;
+    while ((count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
+        for (int i = 0; i < count; ++i) {
+            switch (events[i].type) {
+            case SDL_JOYDEVICEADDED:
+            case SDL_JOYDEVICEREMOVED:
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+                devicesChanged = true;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void GamePadSource::updatePads()
+{
+    devicesChanged = false;
+    // Pads pulled out: SDL keeps their last state, so they must go at once.
+    for (qsizetype i = pads.size() - 1; i >= 0; --i) {
+        if (!SDL_JoystickGetAttached(pads[i].joystick)) {
+            closePad(pads[i]);
+            pads.removeAt(i);
+        }
+    }
+    // Pads plugged in.
+    const int count = SDL_NumJoysticks();
+    for (int index = 0; index < count; ++index) {
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        if (id < 0 || std::any_of(pads.cbegin(), pads.cend(),
+                                  [id](const Pad &pad) { return pad.instanceId == id; }))
+            continue;
+        Pad pad;
+        pad.instanceId = id;
+        if (SDL_IsGameController(index))
+            pad.controller = SDL_GameControllerOpen(index);
+        if (pad.controller)
+            pad.joystick = SDL_GameControllerGetJoystick(pad.controller);
+        else
+            pad.joystick = SDL_JoystickOpen(index);
+        // A pad that cannot be opened (no permission) is tried again when
+        // the next pad comes or goes, not on every frame.
+        if (pad.joystick)
+            pads.append(pad);
+    }
+}
+
+void GamePadSource::closePad(Pad &pad)
+{
+    if (pad.controller)
+        SDL_GameControllerClose(pad.controller);
+    else if (pad.joystick)
+        SDL_JoystickClose(pad.joystick);
+    pad.controller = nullptr;
+    pad.joystick = nullptr;
+}
+
+void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
+{
+    int x = 0;
+    int y = 0;
+    bool fire = false;
+    bool second = false;
+    if (SDL_GameController *c = pad.controller) {
+        x = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) -
+            int(held(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) +
+            axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+        y = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) -
+            int(held(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) +
+            axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+        fire = held(c, SDL_CONTROLLER_BUTTON_A);
+        second = held(c, SDL_CONTROLLER_BUTTON_B);
+        // Once per press: holding both on for several frames quits once.
+        const bool quitHeld =
+            held(c, SDL_CONTROLLER_BUTTON_START) && held(c, SDL_CONTROLLER_BUTTON_BACK);
+        if (quitHeld && !pad.quitHeld)
+            quitPressed = true;
+        pad.quitHeld = quitHeld;
+    } else {
+        // As the joystick device reads a pad: the first stick, buttons 0 and 1.
+        x = axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
+        y = axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
+        fire = SDL_JoystickGetButton(pad.joystick, 0) != 0;
+        second = SDL_JoystickGetButton(pad.joystick, 1) != 0;
+    }
+    // One pad is one unit on each axis, as a source is: its d-pad and stick
+    // pointing the same way still make one step, and opposite ones cancel.
+    state.x += std::clamp(x, -1, 1);
+    state.y += std::clamp(y, -1, 1);
+    state.triggers[0] = state.triggers[0] || fire;
+    state.triggers[1] = state.triggers[1] || second;
+}

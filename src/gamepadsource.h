@@ -1,0 +1,55 @@
+#ifndef GAMEPADSOURCE_H
+#define GAMEPADSOURCE_H
+
+#include <QList>
+#include <SDL_gamecontroller.h>
+#include <SDL_joystick.h>
+#include <functional>
+
+#include "joystick.h"
+
+// Every game pad plugged in, read through SDL's game-controller layer: the
+// d-pad or the left stick steers, South (A, cross) fires, East (B, circle) is
+// the second trigger, and Start with Back quits. Pads come and go while the
+// game runs; a pad SDL has no mapping for is read as a plain joystick.
+class GamePadSource : public InputSource {
+public:
+    // Starts SDL's game-controller subsystem (no video, no window); a source
+    // whose SDL failed to start reads nothing.
+    GamePadSource();
+    ~GamePadSource() override;
+    GamePadSource(const GamePadSource &) = delete;
+    GamePadSource &operator=(const GamePadSource &) = delete;
+
+    // Takes SDL's pending events (pads added and removed), then adds what
+    // every pad holds now.
+    void poll(InputState &state) override;
+
+    bool isStarted() const { return started; }
+    int padCount() const { return int(pads.size()); }
+    int mappedPadCount() const;
+
+    // Called once each time a pad's Start and Back become held together;
+    // QCoreApplication::quit() unless replaced.
+    std::function<void()> quit;
+
+    // What one pad holds, from SDL's state of it.
+    struct Pad {
+        SDL_JoystickID instanceId = -1;
+        SDL_GameController *controller = nullptr; // null for a pad SDL cannot map
+        SDL_Joystick *joystick = nullptr;
+        bool quitHeld = false;
+    };
+
+private:
+    void takeEvents();
+    void updatePads();
+    static void closePad(Pad &pad);
+    static void addPad(Pad &pad, InputState &state, bool &quitPressed);
+
+    bool started = false;
+    bool devicesChanged = true;
+    QList<Pad> pads;
+};
+
+#endif

@@ -1,0 +1,530 @@
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <SDL.h>
+#include <csignal>
+#include <cstring>
+
+#include "gamepadsource.h"
+#include "taskmybullet.h"
+#include "taskmyship.h"
+#include "testsupport.h"
+
+// Game pads through SDL, driven end to end with SDL's virtual joysticks: SDL's
+// game-controller layer maps them like real pads, with no kernel device. A
+// real pad plugged into the test machine is read too; at rest it changes no
+// result, so counts of pads are taken relative to the ones found at the start.
+class TestGamePadSource : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void steersAndFires_data();
+    void steersAndFires();
+    void southFiresOneShotPerFrameThroughTheShip();
+    void startAndBackQuitOncePerPress();
+    void startAndBackEndTheEventLoop();
+    void padsComeAndGoBetweenFrames();
+    void twoPadsAtOnce();
+    void unmappablePadIsReadAsAPlainJoystick();
+    void mappingsFromTheEnvironment_data();
+    void mappingsFromTheEnvironment();
+    void startsSdlOnlyForTheDefaultSources();
+    void leavesTheSignalsToTheGame();
+
+private:
+    // One virtual pad, opened by the test to set its state.
+    struct Pad {
+        SDL_Joystick *handle = nullptr;
+        SDL_JoystickID id = -1;
+    };
+    Pad attach(bool mappable);
+    void detach(Pad &pad);
+    void start();
+    void stop();
+    // Sets the buttons and axes of a mappable pad by their standard names.
+    static void press(const Pad &pad, SDL_GameControllerButton button, bool down = true);
+    static void tilt(const Pad &pad, SDL_GameControllerAxis axis, int value);
+
+    GamePadSource *source = nullptr;
+    int padsAtStart = 0;
+    QList<Pad> attached;
+};
+
+namespace {
+// The buttons and axes a mappable virtual pad has: every standard one, so its
+// button and axis numbers are the standard ones.
+const int kButtons = SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1;
+const int kAxes = SDL_CONTROLLER_AXIS_MAX;
+
+int warnings = 0;
+void countWarnings(QtMsgType type, const QMessageLogContext &, const QString &)
+{
+    if (type != QtDebugMsg)
+        ++warnings;
+}
+} // namespace
+
+void TestGamePadSource::init()
+{
+    resetWorld();
+    start();
+}
+
+void TestGamePadSource::cleanup()
+{
+    while (!attached.isEmpty()) {
+        Pad pad = attached.first();
+        detach(pad);
+    }
+    stop();
+    qunsetenv("SDL_GAMECONTROLLERCONFIG");
+    qunsetenv("SDL_GAMECONTROLLERCONFIG_FILE");
+    resetWorld();
+}
+
+void TestGamePadSource::start()
+{
+    source = new GamePadSource;
+    QVERIFY(source->isStarted());
+    Joystick::inst()->addSource(source);
+    Joystick::inst()->pool();
+    padsAtStart = source->padCount();
+}
+
+void TestGamePadSource::stop()
+{
+    Joystick::inst()->clearSources();
+    source = nullptr;
+}
+
+TestGamePadSource::Pad TestGamePadSource::attach(bool mappable)
+{
+    SDL_VirtualJoystickDesc desc;
+    SDL_zero(desc);
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    if (mappable) {
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = kAxes;
+        desc.nbuttons = kButtons;
+        desc.button_mask = (1u << kButtons) - 1;
+        desc.axis_mask = (1u << kAxes) - 1;
+        desc.name = "Test pad";
+    } else {
+        desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+        desc.naxes = 2;
+        desc.nbuttons = 4;
+        desc.nhats = 1;
+        desc.name = "Test stick";
+    }
+    Pad pad;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0)
+        return pad;
+    pad.handle = SDL_JoystickOpen(index);
+    pad.id = SDL_JoystickInstanceID(pad.handle);
+    attached.append(pad);
+    return pad;
+}
+
+void TestGamePadSource::detach(Pad &pad)
+{
+    const Pad gone = pad;
+    pad = Pad();
+    for (int i = 0; i < attached.size(); ++i)
+        if (attached.at(i).id == gone.id)
+            attached.removeAt(i--);
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (SDL_JoystickGetDeviceInstanceID(index) == gone.id) {
+            SDL_JoystickClose(gone.handle);
+            QCOMPARE(SDL_JoystickDetachVirtual(index), 0);
+            break;
+        }
+    }
+}
+
+void TestGamePadSource::press(const Pad &pad, SDL_GameControllerButton button, bool down)
+{
+    QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, button, down ? 1 : 0), 0);
+}
+
+void TestGamePadSource::tilt(const Pad &pad, SDL_GameControllerAxis axis, int value)
+{
+    QCOMPARE(SDL_JoystickSetVirtualAxis(pad.handle, axis, Sint16(value)), 0);
+}
+
+// Each row: buttons pressed and the left stick's position on one pad.
+void TestGamePadSource::steersAndFires_data()
+{
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<int>("stickX");
+    QTest::addColumn<int>("stickY");
+    QTest::addColumn<int>("dir");
+    QTest::addColumn<bool>("fire");
+    QTest::addColumn<bool>("trigger1");
+
+    using B = QList<int>;
+    const int up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
+    const int left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+    QTest::newRow("nothing held") << B() << 0 << 0 << 0 << false << false;
+    QTest::newRow("stick full left") << B() << -32768 << 0 << 3 << false << false;
+    QTest::newRow("stick full down") << B() << 0 << 32767 << 5 << false << false;
+    QTest::newRow("stick just past the dead zone") << B() << 8193 << -8193 << 8 << false << false;
+    QTest::newRow("stick at the edge of the dead zone")
+        << B() << -8192 << 8192 << 0 << false << false;
+    QTest::newRow("stick resting off centre") << B() << 3000 << -2500 << 0 << false << false;
+    QTest::newRow("d-pad up") << B{up} << 0 << 0 << 1 << false << false;
+    QTest::newRow("d-pad up-left") << B{up, left} << 0 << 0 << 2 << false << false;
+    QTest::newRow("d-pad down-left") << B{down, left} << 0 << 0 << 4 << false << false;
+    QTest::newRow("d-pad down-right") << B{down, right} << 0 << 0 << 6 << false << false;
+    QTest::newRow("d-pad left and right cancel") << B{left, right} << 0 << 0 << 0 << false << false;
+    QTest::newRow("d-pad up, stick right") << B{up} << 32767 << 0 << 8 << false << false;
+    QTest::newRow("d-pad left, stick right cancel") << B{left} << 32767 << 0 << 0 << false << false;
+    QTest::newRow("d-pad and stick both left") << B{left} << -32768 << 0 << 3 << false << false;
+    QTest::newRow("South fires") << B{SDL_CONTROLLER_BUTTON_A} << 0 << 0 << 0 << true << false;
+    QTest::newRow("East is trigger 1")
+        << B{SDL_CONTROLLER_BUTTON_B} << 0 << 0 << 0 << false << true;
+    QTest::newRow("West, North and the shoulders do nothing")
+        << B{SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y, SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+             SDL_CONTROLLER_BUTTON_RIGHTSHOULDER}
+        << 0 << 0 << 0 << false << false;
+    QTest::newRow("fire while steering")
+        << B{SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, down} << -32768 << 0 << 4 << true
+        << true;
+}
+
+void TestGamePadSource::steersAndFires()
+{
+    QFETCH(QList<int>, buttons);
+    QFETCH(int, stickX);
+    QFETCH(int, stickY);
+    QFETCH(int, dir);
+    QFETCH(bool, fire);
+    QFETCH(bool, trigger1);
+
+    const Pad pad = attach(true);
+    QVERIFY(pad.handle);
+    for (int button : buttons)
+        press(pad, SDL_GameControllerButton(button));
+    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, stickX);
+    tilt(pad, SDL_CONTROLLER_AXIS_LEFTY, stickY);
+    // The right stick and the analogue triggers steer and fire nothing.
+    tilt(pad, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+    tilt(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+
+    Joystick *joystick = Joystick::inst();
+    joystick->pool();
+    QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
+    QCOMPARE(joystick->getDir(), dir);
+    QCOMPARE(joystick->isTrigged(0), fire);
+    QCOMPARE(joystick->isTrigged(1), trigger1);
+
+    // Held without change, the next frame reads the same.
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), dir);
+    QCOMPARE(joystick->isTrigged(0), fire);
+}
+
+void TestGamePadSource::southFiresOneShotPerFrameThroughTheShip()
+{
+    TaskManager *manager = TaskManager::inst();
+    Joystick *joystick = Joystick::inst();
+    auto *ship = new taskMyShip(PointF(320.0f, 352.0f), 0);
+    ship->state = taskMyShip::Active;
+    manager->addMyTask(ship);
+    const Pad pad = attach(true);
+    QVERIFY(pad.handle);
+
+    auto shots = [manager] {
+        int count = 0;
+        for (Task *task : std::as_const(manager->tasks))
+            count += dynamic_cast<taskMyBullet *>(task) != nullptr;
+        return count;
+    };
+    auto frame = [joystick, manager] {
+        joystick->pool();
+        manager->oneFrame();
+    };
+
+    press(pad, SDL_CONTROLLER_BUTTON_B); // the second trigger does not fire
+    frame();
+    QCOMPARE(shots(), 0);
+    press(pad, SDL_CONTROLLER_BUTTON_A);
+    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    for (int held = 1; held <= 5; ++held) {
+        frame();
+        QCOMPARE(shots(), held);
+    }
+    QCOMPARE(ship->pos, PointF(340.0f, 352.0f));
+    press(pad, SDL_CONTROLLER_BUTTON_A, false);
+    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    frame();
+    frame();
+    QCOMPARE(shots(), 5);
+    QCOMPARE(ship->pos, PointF(340.0f, 352.0f));
+}
+
+void TestGamePadSource::startAndBackQuitOncePerPress()
+{
+    int quits = 0;
+    source->quit = [&quits] { ++quits; };
+    const Pad pad = attach(true);
+    QVERIFY(pad.handle);
+    Joystick *joystick = Joystick::inst();
+
+    // Each alone does nothing.
+    press(pad, SDL_CONTROLLER_BUTTON_START);
+    joystick->pool();
+    press(pad, SDL_CONTROLLER_BUTTON_START, false);
+    press(pad, SDL_CONTROLLER_BUTTON_BACK);
+    joystick->pool();
+    QCOMPARE(quits, 0);
+
+    // Both, held over several frames: once.
+    press(pad, SDL_CONTROLLER_BUTTON_START);
+    for (int frame = 0; frame < 5; ++frame)
+        joystick->pool();
+    QCOMPARE(quits, 1);
+    // Let go of one and press it again: a second press.
+    press(pad, SDL_CONTROLLER_BUTTON_BACK, false);
+    joystick->pool();
+    press(pad, SDL_CONTROLLER_BUTTON_BACK);
+    joystick->pool();
+    joystick->pool();
+    QCOMPARE(quits, 2);
+}
+
+void TestGamePadSource::startAndBackEndTheEventLoop()
+{
+    const Pad pad = attach(true);
+    QVERIFY(pad.handle);
+    Joystick *joystick = Joystick::inst();
+    int frames = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        if (++frames == 3) {
+            press(pad, SDL_CONTROLLER_BUTTON_START);
+            press(pad, SDL_CONTROLLER_BUTTON_BACK);
+        }
+        joystick->pool();
+    });
+    ticks.start(1);
+    // Should the pad not quit, the loop ends with 1 after five seconds.
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(frames >= 3);
+}
+
+void TestGamePadSource::padsComeAndGoBetweenFrames()
+{
+    warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(countWarnings);
+    Joystick *joystick = Joystick::inst();
+    for (int round = 0; round < 3; ++round) {
+        Pad pad = attach(true);
+        QVERIFY(pad.handle);
+        press(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        press(pad, SDL_CONTROLLER_BUTTON_A);
+        joystick->pool();
+        QCOMPARE(source->padCount(), padsAtStart + 1);
+        QCOMPARE(joystick->getDir(), 3);
+        QVERIFY(joystick->isTrigged(0));
+
+        // Pulled out while held: nothing stays pressed.
+        detach(pad);
+        for (int frame = 0; frame < 3; ++frame) {
+            joystick->pool();
+            QCOMPARE(source->padCount(), padsAtStart);
+            QCOMPARE(joystick->getDir(), 0);
+            QVERIFY(!joystick->isTrigged(0));
+        }
+    }
+    // A pad plugged in and out between two frames is never seen.
+    Pad brief = attach(true);
+    press(brief, SDL_CONTROLLER_BUTTON_A);
+    detach(brief);
+    joystick->pool();
+    QCOMPARE(source->padCount(), padsAtStart);
+    QVERIFY(!joystick->isTrigged(0));
+    qInstallMessageHandler(previous);
+    QCOMPARE(warnings, 0);
+}
+
+void TestGamePadSource::twoPadsAtOnce()
+{
+    Joystick *joystick = Joystick::inst();
+    Pad first = attach(true);
+    const Pad second = attach(true);
+    QVERIFY(first.handle && second.handle);
+
+    tilt(first, SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    press(second, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    joystick->pool();
+    QCOMPARE(source->padCount(), padsAtStart + 2);
+    QCOMPARE(joystick->getDir(), 2); // left and up make up-left
+    QVERIFY(!joystick->isTrigged(0));
+
+    press(second, SDL_CONTROLLER_BUTTON_DPAD_UP, false);
+    press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    press(second, SDL_CONTROLLER_BUTTON_A);
+    press(first, SDL_CONTROLLER_BUTTON_B);
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 0); // left and right cancel
+    QVERIFY(joystick->isTrigged(0));
+    QVERIFY(joystick->isTrigged(1));
+
+    // Both left, on the stick of one and the d-pad of the other: one step.
+    press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+    press(second, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    joystick->pool();
+    QCOMPARE(joystick->getDir(), 3);
+
+    detach(first);
+    joystick->pool();
+    QCOMPARE(source->padCount(), padsAtStart + 1);
+    QCOMPARE(joystick->getDir(), 3);
+    QVERIFY(joystick->isTrigged(0));
+    QVERIFY(!joystick->isTrigged(1));
+}
+
+void TestGamePadSource::unmappablePadIsReadAsAPlainJoystick()
+{
+    Joystick *joystick = Joystick::inst();
+    const Pad pad = attach(false);
+    QVERIFY(pad.handle);
+    joystick->pool();
+    QCOMPARE(source->padCount(), padsAtStart + 1);
+    QCOMPARE(source->mappedPadCount(), padsAtStart);
+
+    struct Step {
+        int x, y, hat;
+        bool button0, button1, button2;
+        int dir;
+        bool fire, trigger1;
+    };
+    const Step steps[] = {
+        {32767, 0, SDL_HAT_CENTERED, false, false, false, 7, false, false},
+        {8192, -8193, SDL_HAT_CENTERED, false, false, false, 1, false, false},
+        {-20000, 20000, SDL_HAT_CENTERED, true, false, false, 4, true, false},
+        {0, 0, SDL_HAT_CENTERED, false, true, false, 0, false, true},
+        // Neither the hat nor the other buttons: only what the js0 reader reads.
+        {0, 0, SDL_HAT_LEFTUP, false, false, true, 0, false, false},
+    };
+    for (const Step &step : steps) {
+        QCOMPARE(SDL_JoystickSetVirtualAxis(pad.handle, 0, Sint16(step.x)), 0);
+        QCOMPARE(SDL_JoystickSetVirtualAxis(pad.handle, 1, Sint16(step.y)), 0);
+        QCOMPARE(SDL_JoystickSetVirtualHat(pad.handle, 0, Uint8(step.hat)), 0);
+        QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 0, step.button0), 0);
+        QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 1, step.button1), 0);
+        QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 2, step.button2), 0);
+        joystick->pool();
+        QCOMPARE(joystick->getDir(), step.dir);
+        QCOMPARE(joystick->isTrigged(0), step.fire);
+        QCOMPARE(joystick->isTrigged(1), step.trigger1);
+    }
+}
+
+void TestGamePadSource::mappingsFromTheEnvironment_data()
+{
+    QTest::addColumn<bool>("inFile");
+    QTest::newRow("SDL_GAMECONTROLLERCONFIG") << false;
+    QTest::newRow("SDL_GAMECONTROLLERCONFIG_FILE") << true;
+}
+
+// A user's mapping makes a pad SDL could not map a game controller: here
+// button 2 becomes South and the hat the d-pad. SDL reads both variables when
+// it starts; in a file, it takes only the lines for its own platform.
+void TestGamePadSource::mappingsFromTheEnvironment()
+{
+    QFETCH(bool, inFile);
+
+    Pad pad = attach(false);
+    QVERIFY(pad.handle);
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(pad.handle), guid, sizeof guid);
+    // Mappings name a pad with the checksum of its name (bytes 2 and 3) left
+    // out, as the community database writes them; SDL matches them so.
+    std::memset(guid + 4, '0', 4);
+    detach(pad);
+    stop();
+    QCOMPARE(SDL_WasInit(0), 0u);
+
+    const QByteArray mapping = QByteArray(guid) +
+                               ",Test stick,a:b2,b:b3,dpup:h0.1,dpright:h0.2,dpdown:h0.4,"
+                               "dpleft:h0.8,leftx:a0,lefty:a1,platform:Linux,";
+    QTemporaryDir dir;
+    if (inFile) {
+        QFile file(dir.filePath(QStringLiteral("mappings.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# a user's mappings\n" + mapping + "\n");
+        file.close();
+        qputenv("SDL_GAMECONTROLLERCONFIG_FILE", QFile::encodeName(file.fileName()));
+    } else {
+        qputenv("SDL_GAMECONTROLLERCONFIG", mapping);
+    }
+    start();
+    pad = attach(false);
+    QVERIFY(pad.handle);
+    QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 2, 1), 0);
+    QCOMPARE(SDL_JoystickSetVirtualHat(pad.handle, 0, SDL_HAT_LEFTUP), 0);
+    Joystick *joystick = Joystick::inst();
+    joystick->pool();
+    QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
+    QCOMPARE(joystick->getDir(), 2);
+    QVERIFY(joystick->isTrigged(0));
+}
+
+void TestGamePadSource::startsSdlOnlyForTheDefaultSources()
+{
+    stop();
+    QCOMPARE(SDL_WasInit(0), 0u);
+
+    // Set up as the trace tool does: the script alone, no pad read.
+    Joystick::sourceSetup = [](Joystick &) {};
+    {
+        Joystick traced;
+        for (int frame = 0; frame < 3; ++frame)
+            traced.pool();
+        QCOMPARE(traced.sources.size(), 0);
+        QCOMPARE(SDL_WasInit(0), 0u);
+    }
+    Joystick::sourceSetup = nullptr;
+
+    // The game's own sources read the pads through SDL, and stop it at the end.
+    {
+        Joystick game;
+        QVERIFY(SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0);
+        int pads = 0;
+        for (InputSource *s : std::as_const(game.sources))
+            pads += dynamic_cast<GamePadSource *>(s) != nullptr;
+        QCOMPARE(pads, 1);
+        game.pool();
+        QCOMPARE(game.getDir(), 0);
+        QVERIFY(!game.isTrigged(0));
+    }
+    QCOMPARE(SDL_WasInit(0), 0u);
+}
+
+void TestGamePadSource::leavesTheSignalsToTheGame()
+{
+    stop();
+    // SDL only takes a signal that has no handler yet.
+    struct sigaction none = {};
+    none.sa_handler = SIG_DFL;
+    struct sigaction saved[2];
+    QCOMPARE(sigaction(SIGINT, &none, &saved[0]), 0);
+    QCOMPARE(sigaction(SIGTERM, &none, &saved[1]), 0);
+    start();
+    struct sigaction now[2];
+    sigaction(SIGINT, nullptr, &now[0]);
+    sigaction(SIGTERM, nullptr, &now[1]);
+    sigaction(SIGINT, &saved[0], nullptr);
+    sigaction(SIGTERM, &saved[1], nullptr);
+    QVERIFY(now[0].sa_handler == SIG_DFL);
+    QVERIFY(now[1].sa_handler == SIG_DFL);
+}
+
+QTEST_MAIN(TestGamePadSource)
+#include "tst_gamepadsource.moc"
