@@ -1,8 +1,13 @@
 #include <QApplication>
 #include <QVector>
+#include <climits>
 #include <cstdio>
 
 #include "gameoptions.h"
+#include "inputscript.h"
+#include "joystick.h"
+#include "replaychecker.h"
+#include "replayrecorder.h"
 #include "view.h"
 
 int main(int argc, char **argv)
@@ -27,8 +32,51 @@ int main(int argc, char **argv)
     qtArgv.append(nullptr);
     int qtArgc = int(passOn.size());
 
+    // A replay to watch is read before the window opens: a bad one is one line and status 2.
+    QVector<InputScript::Step> replaySteps;
+    QVector<InputScript::Check> replayChecks;
+    if (!options.replay.isEmpty()) {
+        QByteArray bytes;
+        QString error;
+        bool ok = InputScript::readFile(options.replay, bytes, error);
+        if (ok && !InputScript::parse(bytes, replaySteps, replayChecks, error)) {
+            error = QStringLiteral("%1: %2").arg(options.replay, error);
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "shmup: %s\n", qPrintable(error));
+            return 2;
+        }
+        // A recording ends at its last check line, the last frame played:
+        // from the next frame on nothing is pressed.
+        if (!replayChecks.isEmpty() && replayChecks.constLast().frame < INT_MAX &&
+            (replaySteps.isEmpty() ||
+             replaySteps.constLast().frame <= replayChecks.constLast().frame))
+            replaySteps.append(InputScript::Step{replayChecks.constLast().frame + 1, 0, false});
+        // Only the replay steers: no keys, no pads.
+        Joystick::sourceSetup = [replaySteps](Joystick &joystick) {
+            joystick.addSource(new InputScript(replaySteps));
+        };
+    }
+
     QApplication app(qtArgc, qtArgv.data());
     View view(nullptr);
+    ReplayRecorder recorder;
+    if (!options.record.isEmpty())
+        recorder.open(options.record);
+    ReplayChecker checker(replayChecks);
+    int frame = 0;
+    if (recorder.isRecording() || !replayChecks.isEmpty()) {
+        view.frameDone = [&]() {
+            recorder.frameDone();
+            if (!checker.failed && !checker.frameDone(frame))
+                std::fprintf(stderr, "shmup: the replay no longer plays out the same: %s\n",
+                             qPrintable(checker.mismatchText()));
+            ++frame;
+        };
+    }
     view.show();
-    return app.exec();
+    const int status = app.exec();
+    recorder.finish();
+    return status;
 }

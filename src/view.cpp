@@ -48,7 +48,8 @@ void View::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     TaskManager::inst()->render(&painter);
-    renderDebug(&painter);
+    if (!hideDebugLine)
+        renderDebug(&painter);
 }
 
 void View::renderDebug(QPainter *painter)

@@ -22,6 +22,8 @@ public:
     // Called in every frame tick after the game's frame and before the repaint
     // (a replay recorder reads the frame's input and state there); unset by default.
     std::function<void()> frameDone;
+    // Leaves the debug line out of the paint (pictures of the game alone); off by default.
+    bool hideDebugLine = false;
 
 protected:
     void timerEvent(QTimerEvent *event) override;
