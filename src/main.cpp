@@ -29,6 +29,13 @@ int main(int argc, char **argv)
 
     QApplication app(qtArgc, qtArgv.data());
     View view(nullptr);
-    view.show();
+    // No window system on the board: there the game always covers the screen.
+    if (options.fullscreen || View::isFullScreenPlatform(QGuiApplication::platformName()))
+        view.showOnWholeScreen();
+    else {
+        if (options.scale > 0)
+            view.presentScaled(options.scale);
+        view.show();
+    }
     return app.exec();
 }
