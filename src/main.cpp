@@ -75,7 +75,14 @@ int main(int argc, char **argv)
             ++frame;
         };
     }
-    view.show();
+    // No window system on the board: there the game always covers the screen.
+    if (options.fullscreen || View::isFullScreenPlatform(QGuiApplication::platformName()))
+        view.showOnWholeScreen();
+    else {
+        if (options.scale > 0)
+            view.presentScaled(options.scale);
+        view.show();
+    }
     const int status = app.exec();
     recorder.finish();
     return status;

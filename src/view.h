@@ -1,6 +1,7 @@
 #ifndef VIEW_H
 #define VIEW_H
 
+#include <QRect>
 #include <QWidget>
 #include <functional>
 
@@ -15,6 +16,22 @@ public:
 
     void renderDebug(QPainter *painter);
 
+    // Shows the game's 640x480 picture on a screen of that size: the widget
+    // takes the size (no longer fixed) and the picture is drawn at
+    // pictureRect(), on black. Works on a hidden widget too (render, grab).
+    void presentOn(const QSize &screen);
+    // A window of factor times 640x480, fixed, each game pixel factor by factor.
+    void presentScaled(int factor);
+    // The window on the whole screen, the picture centred and scaled.
+    void showOnWholeScreen();
+    // Where the picture lies on the widget: (0, 0, 640, 480) unless presented.
+    QRect pictureRect() const;
+    // The picture's place on a screen of that size: centred, scaled up by the
+    // largest whole factor that fits, or shrunk to fit with its aspect kept.
+    static QRect placePicture(const QSize &screen);
+    // Platforms with no window system, where the game always covers the screen.
+    static bool isFullScreenPlatform(const QString &platformName);
+
     int frameTimerId;
     int fpsTimerId;
     int frameCount;
@@ -28,6 +45,10 @@ public:
 protected:
     void timerEvent(QTimerEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Set by presentOn() and presentScaled(): the picture follows the widget's size.
+    bool fitsPicture = false;
 };
 
 #endif
