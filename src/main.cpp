@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "gameoptions.h"
+#include "inputdevicecheck.h"
 #include "inputscript.h"
 #include "joystick.h"
+#include "quitkeys.h"
+#include "quitsignals.h"
 #include "replaychecker.h"
 #include "replayrecorder.h"
 #include "view.h"
@@ -60,6 +63,10 @@ int main(int argc, char **argv)
     }
 
     QApplication app(qtArgc, qtArgv.data());
+    // After the application, whose platform plugin may install signal handlers of its own.
+    QuitSignals quitSignals;
+    QuitKeys quitKeys(&app);
+    InputDeviceCheck::warnIfUnreadable(QGuiApplication::platformName());
     View view(nullptr);
     ReplayRecorder recorder;
     if (!options.record.isEmpty())
