@@ -2,8 +2,9 @@
 # Replays of real games: a game steered and fired with key presses is recorded,
 # closed and verified; watched again it checks out (and records the same
 # steps); with one state line changed, watching warns once at the first check
-# after it; /dev/full as the path warns once and the game plays on; and a game
-# whose X server goes away still leaves a replay that verifies to its last frame.
+# after it; a game ended by SIGTERM mid-game leaves a replay that verifies;
+# /dev/full as the path warns once and the game plays on; and a game whose X
+# server goes away still leaves a replay that verifies to its last frame.
 # Run inside an X server:
 #   with-xvfb.sh replay-test.sh path/to/shmup path/to/shmup-window path/to/shmup-trace
 set -euo pipefail
@@ -117,12 +118,30 @@ for _ in $(seq 150); do
     sleep 0.1
 done
 sleep 0.3
-close_game
+# Keys no longer steer a replay, but Escape still quits.
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+wait_exit
+[ "$status" -eq 0 ] || fail "Escape: the game exited with status $status"
 said | grep -q "desync at frame $expected_frame: expected " \
     || { said >&2; fail "no warning naming frame $expected_frame"; }
 [ "$(said | wc -l)" -eq 1 ] || { said >&2; fail "more than one line on stderr"; }
 "$trace" --input "$work/changed.replay" --verify >"$work/verify.out" 2>/dev/null && fail "the changed replay verified"
 grep -q "^desync at frame $expected_frame: " "$work/verify.out" || fail "verify: $(cat "$work/verify.out")"
+
+echo "== a recording ended by SIGTERM in the middle of the game"
+start_game --record "$work/term.replay"
+sleep 1.3
+xdotool windowfocus --sync "$window"
+xdotool keydown Right z
+sleep 0.8
+kill -TERM "$pid"
+wait_exit
+xdotool keyup Right z 2>/dev/null || true
+[ "$status" -eq 0 ] || fail "SIGTERM: the game exited with status $status"
+steps "$work/term.replay" | grep -q ' 7 1$' || { cat "$work/term.replay"; fail "no right-and-fire line"; }
+tail -n 1 "$work/term.replay" | grep -q '^# check ' || { cat "$work/term.replay"; fail "no last check line"; }
+"$trace" --input "$work/term.replay" --verify || fail "the replay of a game ended by SIGTERM does not verify"
 
 echo "== recording to /dev/full"
 start_game --record /dev/full
