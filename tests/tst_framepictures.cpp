@@ -39,6 +39,42 @@ double shipShown(const QImage &picture, const QImage &sheet, QPoint centre)
     return bright ? double(found) / bright : 0.0;
 }
 
+// Runs the trace tool on the script with --png for frames 0 .. pictureFrames - 1
+// (and `extra`), from bin/ as the game runs, so that the sprite sheet is
+// found; returns the pictures, or none on failure.
+QVector<QImage> tracePictures(const QTemporaryDir &dir, const QString &name,
+                              const QStringList &extra = {})
+{
+    const QString scriptFile = dir.filePath(QStringLiteral("script.txt"));
+    QFile file(scriptFile);
+    if (!file.exists() && file.open(QIODevice::WriteOnly)) {
+        file.write(script);
+        file.close();
+    }
+    const QString out = dir.filePath(name);
+    QProcess trace;
+    trace.setWorkingDirectory(QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath());
+    trace.start(QStringLiteral(SHMUP_TRACE),
+                QStringList{QStringLiteral("--frames"), QString::number(pictureFrames + 10),
+                            QStringLiteral("--input"), scriptFile, QStringLiteral("--png"), out,
+                            QStringLiteral("--png-at"),
+                            QStringLiteral("0-%1").arg(pictureFrames - 1)} +
+                    extra);
+    QVector<QImage> pictures;
+    if (!trace.waitForFinished(120000) || trace.exitCode() != 0)
+        return pictures;
+    for (int frame = 0; frame < pictureFrames; ++frame) {
+        QImage picture(FramePictures::fileName(out, frame));
+        if (picture.isNull())
+            return {};
+        pictures.append(picture.convertToFormat(QImage::Format_RGB32));
+    }
+    // Only the frames asked for.
+    if (QFile::exists(FramePictures::fileName(out, pictureFrames)))
+        return {};
+    return pictures;
+}
+
 } // namespace
 
 // Pictures of frames: the frame list, the frame rate the debug line shows, and
@@ -52,6 +88,7 @@ private slots:
     void parseList_data();
     void parseList();
     void fpsAsTheWindowCountsIt();
+    void picturesAreTheWindowsPaint_data();
     void picturesAreTheWindowsPaint();
     void entering_shipBlinks();
 
@@ -63,29 +100,8 @@ private:
 void TestFramePictures::initTestCase()
 {
     QVERIFY(dir.isValid());
-    QFile file(dir.filePath(QStringLiteral("script.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(script);
-    file.close();
-    // From bin/, as the game runs, so that the sprite sheet is found.
-    QProcess trace;
-    trace.setWorkingDirectory(QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath());
-    trace.start(QStringLiteral(SHMUP_TRACE),
-                {QStringLiteral("--frames"), QString::number(pictureFrames + 10),
-                 QStringLiteral("--input"), file.fileName(), QStringLiteral("--png"),
-                 dir.filePath(QStringLiteral("png")), QStringLiteral("--png-at"),
-                 QStringLiteral("0-%1").arg(pictureFrames - 1)});
-    QVERIFY(trace.waitForFinished(120000));
-    QCOMPARE(trace.exitCode(), 0);
-    for (int frame = 0; frame < pictureFrames; ++frame) {
-        QImage picture(FramePictures::fileName(dir.filePath(QStringLiteral("png")), frame));
-        QVERIFY2(!picture.isNull(),
-                 qPrintable(QStringLiteral("no picture of frame %1").arg(frame)));
-        pictures.append(picture.convertToFormat(QImage::Format_RGB32));
-    }
-    // Only the frames asked for.
-    QVERIFY(!QFile::exists(
-        FramePictures::fileName(dir.filePath(QStringLiteral("png")), pictureFrames)));
+    pictures = tracePictures(dir, QStringLiteral("window"));
+    QCOMPARE(pictures.size(), pictureFrames);
 }
 
 void TestFramePictures::parseList_data()
@@ -149,10 +165,28 @@ void TestFramePictures::fpsAsTheWindowCountsIt()
     QCOMPARE(FramePictures::fpsAt(125), 63);
 }
 
+void TestFramePictures::picturesAreTheWindowsPaint_data()
+{
+    QTest::addColumn<QSize>("screen"); // invalid: the 640x480 window
+    QTest::newRow("the window") << QSize();
+    QTest::newRow("a screen twice as large") << QSize(1280, 960);
+    QTest::newRow("a small wide screen") << QSize(480, 272);
+}
+
 // The same game in a window, one paint (a grab) after each frame tick, looks
 // exactly like the trace tool's pictures, debug line included.
 void TestFramePictures::picturesAreTheWindowsPaint()
 {
+    QFETCH(QSize, screen);
+    const QVector<QImage> traced =
+        screen.isValid()
+            ? tracePictures(dir,
+                            QStringLiteral("screen-%1x%2").arg(screen.width()).arg(screen.height()),
+                            {QStringLiteral("--screen"),
+                             QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())})
+            : pictures;
+    QCOMPARE(traced.size(), pictureFrames);
+
     resetWorld();
     const QString binDir = QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath();
     const QString saved = QDir::currentPath();
@@ -160,6 +194,8 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
     View view; // hidden: its frame tick's own repaint paints nothing, the grab is the one paint
     QDir::setCurrent(saved);
+    if (screen.isValid())
+        view.presentOn(screen);
     QVector<InputScript::Step> steps;
     QString error;
     QVERIFY(InputScript::parse(script, steps, error));
@@ -175,7 +211,8 @@ void TestFramePictures::picturesAreTheWindowsPaint()
         QTimerEvent tick(view.frameTimerId);
         QCoreApplication::sendEvent(&view, &tick);
         const QImage grabbed = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QVERIFY2(grabbed == pictures.at(frame),
+        QCOMPARE(grabbed.size(), screen.isValid() ? screen : QSize(640, 480));
+        QVERIFY2(grabbed == traced.at(frame),
                  qPrintable(QStringLiteral("frame %1 differs from the window's paint").arg(frame)));
     }
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSize>
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
@@ -27,7 +28,7 @@ namespace {
 const char usage[] =
     "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
     "                   [--verify] [--png DIR (--png-at LIST | --png-every K)]\n"
-    "                   [--no-debug-line]\n"
+    "                   [--no-debug-line] [--screen WxH]\n"
     "Runs the game without a window and prints one line per frame.\n"
     "\n"
     "  --frames N    number of frames to run (default 600; with --verify, up to\n"
@@ -45,6 +46,8 @@ const char usage[] =
     "  --png-at LIST frames as numbers and ranges, e.g. 0,64,100-120\n"
     "  --png-every K frames 0, K, 2K, ...\n"
     "  --no-debug-line  leave the debug line out of the pictures\n"
+    "  --screen WxH  picture the game as a screen of that size shows it (the\n"
+    "                640x480 picture centred on black, scaled to fit)\n"
     "  --help        show this help\n";
 
 struct Options {
@@ -58,7 +61,9 @@ struct Options {
     QString pngDir;
     FramePictures pictures;
     bool hidePictureDebugLine = false;
+    QSize screen; // invalid: the 640x480 window
 };
+
 
 // One line on stderr and the status that says "bad invocation or input".
 int usageError(const QString &message)
@@ -84,6 +89,22 @@ bool parseFrames(const QString &text, int &frames)
     bool ok = false;
     frames = text.toInt(&ok);
     return ok;
+}
+
+// "WxH", each from 1 to 16384.
+bool parseScreen(const QString &text, QSize &size)
+{
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return false;
+    int width = 0;
+    int height = 0;
+    if (parts.at(0).size() > 5 || parts.at(1).size() > 5 || !parseFrames(parts.at(0), width) ||
+        !parseFrames(parts.at(1), height) || width < 1 || height < 1 || width > 16384 ||
+        height > 16384)
+        return false;
+    size = QSize(width, height);
+    return true;
 }
 
 // Returns -1 when the options are good, otherwise the exit status.
@@ -117,7 +138,8 @@ int parseOptions(const QStringList &args, Options &options)
         }
         if (arg != QLatin1String("--frames") && arg != QLatin1String("--input") &&
             arg != QLatin1String("--rss-every") && arg != QLatin1String("--png") &&
-            arg != QLatin1String("--png-at") && arg != QLatin1String("--png-every"))
+            arg != QLatin1String("--png-at") && arg != QLatin1String("--png-every") &&
+            arg != QLatin1String("--screen"))
             return usageError(QStringLiteral("unknown option \"%1\"").arg(args.at(i)));
         if (!hasValue) {
             if (i + 1 >= args.size())
@@ -133,6 +155,11 @@ int parseOptions(const QStringList &args, Options &options)
             if (value.isEmpty())
                 return usageError(QStringLiteral("--png needs a folder"));
             options.pngDir = value;
+        } else if (arg == QLatin1String("--screen")) {
+            if (!parseScreen(value, options.screen))
+                return usageError(
+                    QStringLiteral("--screen wants WIDTHxHEIGHT, each from 1 to 16384, not \"%1\"")
+                        .arg(value));
         } else if (arg == QLatin1String("--png-at")) {
             QString error;
             if (!FramePictures::parseList(value, options.pictures.ranges, error))
@@ -155,8 +182,10 @@ int parseOptions(const QStringList &args, Options &options)
     const bool picturesAsked = !options.pictures.ranges.isEmpty() || options.pictures.every > 0;
     if (!options.pngDir.isEmpty() && !picturesAsked)
         return usageError(QStringLiteral("--png needs --png-at or --png-every"));
-    if (options.pngDir.isEmpty() && (picturesAsked || options.hidePictureDebugLine))
-        return usageError(QStringLiteral("--png-at, --png-every and --no-debug-line need --png"));
+    if (options.pngDir.isEmpty() &&
+        (picturesAsked || options.hidePictureDebugLine || options.screen.isValid()))
+        return usageError(
+            QStringLiteral("--png-at, --png-every, --no-debug-line and --screen need --png"));
     if (options.verify && !options.hasInput)
         return usageError(QStringLiteral("--verify needs --input FILE"));
     if (options.verify && options.dump)
@@ -251,6 +280,8 @@ int main(int argc, char **argv)
     if (pictures) {
         view.reset(new View(nullptr));
         view->hideDebugLine = options.hidePictureDebugLine;
+        if (options.screen.isValid())
+            view->presentOn(options.screen);
     } else {
         manager->addTask(new taskMain());
     }
