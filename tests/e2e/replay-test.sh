@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Replays of real games: a game steered and fired with key presses is recorded,
+# Replays of real games: a bad replay file is refused before any window; a game steered and fired with key presses is recorded,
 # closed and verified; watched again it checks out (and records the same
 # steps); with one state line changed, watching warns once at the first check
 # after it; a game ended by SIGTERM mid-game leaves a replay that verifies;
@@ -68,6 +68,16 @@ last_check() {
 steps() {
     grep -v '^#' "$1"
 }
+
+echo "== a bad replay file"
+printf '0 0 0\n# check 10 not-a-hash\n' >"$work/bad.replay"
+for bad in "$work/bad.replay" "$work/missing.replay"; do
+    status=0
+    (cd "$bin_dir" && exec "$game" --replay "$bad") >"$work/stdout" 2>"$work/stderr" || status=$?
+    [ "$status" -eq 2 ] || fail "a bad replay: status $status, not 2"
+    [ "$(said | wc -l)" -eq 1 ] && said | grep -q "^shmup: .*$bad" \
+        || { said >&2; fail "a bad replay: not one line naming the file"; }
+done
 
 echo "== recording a game steered with the keys"
 start_game --record "$work/keys.replay"
