@@ -64,7 +64,6 @@ struct Options {
     QSize screen; // invalid: the 640x480 window
 };
 
-
 // One line on stderr and the status that says "bad invocation or input".
 int usageError(const QString &message)
 {
