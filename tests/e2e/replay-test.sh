@@ -164,6 +164,7 @@ said | grep -q '/dev/full' || { said >&2; fail "the warning does not name /dev/f
 echo "== the X server going away"
 (
     start_xvfb
+    trap 'stop_xvfb; [ -n "$pid" ] && kill "$pid" 2>/dev/null; true' EXIT
     start_game --record "$work/gone.replay"
     sleep 2
     kill "$XVFB_PID"
