@@ -15,6 +15,9 @@ public:
     ~View() override;
 
     void renderDebug(QPainter *painter);
+    // What a paint draws: the game, then the debug line, in the picture's place
+    // (with black around it when presented on a larger screen).
+    void paintScreen(QPainter *painter);
 
     // Shows the game's 640x480 picture on a screen of that size: the widget
     // takes the size (no longer fixed) and the picture is drawn at
