@@ -77,6 +77,15 @@ void JoystickDevice::tryOpen()
     triedOpen = true;
     lastAttemptMs = now();
     fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // A pad that is there but may not be read is a setup mistake the user can
+    // mend, so it is told once; a missing pad is the usual case and stays quiet.
+    const int error = errno;
+    if (fd < 0 && (error == EACCES || error == EPERM) && !warnedNoAccess) {
+        warnedNoAccess = true;
+        qWarning("Game pad \"%s\" cannot be opened: %s; add the user to the \"input\" group "
+                 "(usermod -aG input USER, then log in again).",
+                 qPrintable(path), std::strerror(error));
+    }
 }
 
 void JoystickDevice::feed(const char *bytes, std::size_t size)

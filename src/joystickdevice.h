@@ -11,7 +11,8 @@ struct js_event;
 
 // A Linux joystick device (/dev/input/js0) as an input source: the first stick
 // steers, buttons 0 and 1 are the triggers. It is read without blocking; a
-// device that goes away is dropped quietly and looked for again once a second.
+// device that goes away is dropped quietly and looked for again once a second;
+// one that is there but may not be read is reported once.
 class JoystickDevice : public InputSource {
 public:
     // Stick travel, out of 32767, that still counts as centred. A quarter of the
@@ -46,6 +47,8 @@ public:
     int fd = -1;
     bool triedOpen = false;
     qint64 lastAttemptMs = 0;
+    // Whether the user was told that the device may not be read.
+    bool warnedNoAccess = false;
     InputState held;
     // The start of a record whose end has not been read yet.
     char partial[8];

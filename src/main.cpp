@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "gameoptions.h"
+#include "inputdevicecheck.h"
+#include "quitkeys.h"
+#include "quitsignals.h"
 #include "view.h"
 
 int main(int argc, char **argv)
@@ -28,6 +31,10 @@ int main(int argc, char **argv)
     int qtArgc = int(passOn.size());
 
     QApplication app(qtArgc, qtArgv.data());
+    // After the application, whose platform plugin may install signal handlers of its own.
+    QuitSignals quitSignals;
+    QuitKeys quitKeys(&app);
+    InputDeviceCheck::warnIfUnreadable(QGuiApplication::platformName());
     View view(nullptr);
     // No window system on the board: there the game always covers the screen.
     if (options.fullscreen || View::isFullScreenPlatform(QGuiApplication::platformName()))

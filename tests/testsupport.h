@@ -3,7 +3,12 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QStringList>
 #include <cstdlib>
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "joystick.h"
 #include "task.h"
@@ -136,6 +141,74 @@ inline QByteArray pointText(const PointF &p)
 inline char *toString(const PointF &p)
 {
     return qstrdup(pointText(p).constData());
+}
+
+// Collects the warnings given while it lives, instead of printing them.
+class WarningCapture {
+public:
+    WarningCapture() { previous = qInstallMessageHandler(collect); }
+    ~WarningCapture() { qInstallMessageHandler(previous); }
+    WarningCapture(const WarningCapture &) = delete;
+    WarningCapture &operator=(const WarningCapture &) = delete;
+
+    static QStringList &warnings()
+    {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type == QtWarningMsg)
+            warnings().append(message);
+    }
+    QtMessageHandler previous;
+};
+
+// Runs `work` where file permissions apply and returns the warnings it gave in
+// `warnings`. Root may open any file, so as root `work` runs in a child process
+// that has given up root for the unprivileged user and group 65534 (nobody);
+// what it creates or changes stays in the child. False if the child failed.
+inline bool runUnprivileged(const std::function<void()> &work, QStringList &warnings)
+{
+    WarningCapture::warnings().clear();
+    if (::geteuid() != 0) {
+        WarningCapture capture;
+        work();
+        warnings = WarningCapture::warnings();
+        return true;
+    }
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        ::close(fds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        {
+            WarningCapture capture;
+            work();
+        }
+        const QByteArray text = WarningCapture::warnings().join(QChar(0)).toUtf8();
+        const bool written = ::write(fds[1], text.constData(), size_t(text.size())) == text.size();
+        ::_exit(written ? 0 : 4);
+    }
+    ::close(fds[1]);
+    QByteArray text;
+    char buffer[4096];
+    ssize_t count;
+    while ((count = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        text.append(buffer, int(count));
+    ::close(fds[0]);
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    warnings = text.isEmpty() ? QStringList() : QString::fromUtf8(text).split(QChar(0));
+    return true;
 }
 
 #endif

@@ -30,6 +30,7 @@ private slots:
     void reopensOnlyAfterTheRetryInterval();
     void unusablePathsLeaveTheStateAtRest_data();
     void unusablePathsLeaveTheStateAtRest();
+    void deviceThatMayNotBeReadIsReportedOnce();
     void keyboardAndDeviceCombine();
 
 private:
@@ -386,6 +387,8 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
     auto *device = new JoystickDevice(name.isEmpty() ? dir.path() : dir.filePath(name), 0);
     Joystick *joystick = Joystick::inst();
     joystick->addSource(device);
+    WarningCapture::warnings().clear();
+    WarningCapture capture;
     for (int frame = 0; frame < 3; ++frame) {
         joystick->pool();
         QVERIFY(!device->isOpen());
@@ -393,6 +396,37 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
         QVERIFY(!joystick->isTrigged(0));
         QVERIFY(!joystick->isTrigged(1));
     }
+    // No pad, or something that is not one, is nothing to tell the user about.
+    QCOMPARE(WarningCapture::warnings(), QStringList());
+}
+
+void TestJoystickDevice::deviceThatMayNotBeReadIsReportedOnce()
+{
+    // A pad the user may not read: one warning with the fix, however often
+    // the device is tried again, and the state stays at rest.
+    const QString path = dir.filePath(QStringLiteral("js0-locked"));
+    QFile locked(path);
+    QVERIFY(locked.open(QIODevice::WriteOnly));
+    locked.close();
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0000), 0);
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+
+    QStringList warnings;
+    QVERIFY(runUnprivileged(
+        [&] {
+            JoystickDevice device(path, 0);
+            for (int frame = 0; frame < 5; ++frame) {
+                InputState state;
+                device.poll(state);
+                if (device.isOpen() || state.x != 0 || state.triggers[0])
+                    qWarning("the locked device was read");
+            }
+        },
+        warnings));
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.at(0).contains(path) && warnings.at(0).contains("Permission denied") &&
+                 warnings.at(0).contains("\"input\" group"),
+             qPrintable(warnings.at(0)));
 }
 
 void TestJoystickDevice::keyboardAndDeviceCombine()
