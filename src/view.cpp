@@ -99,9 +99,27 @@ void View::showOnWholeScreen()
     showFullScreen();
 }
 
+void View::showScaled(int factor)
+{
+    const QScreen *target = screen();
+    if (target && factor > largestScale(target->size())) {
+        const int fits = largestScale(target->size());
+        qWarning("shmup: a %dx%d window does not fit the %dx%d screen; using --scale %d",
+                 640 * factor, 480 * factor, target->size().width(), target->size().height(), fits);
+        factor = fits;
+    }
+    presentScaled(factor);
+    show();
+}
+
 QRect View::pictureRect() const
 {
     return fitsPicture ? placePicture(size()) : QRect(0, 0, 640, 480);
+}
+
+int View::largestScale(const QSize &screen)
+{
+    return qMax(1, qMin(screen.width() / 640, screen.height() / 480));
 }
 
 QRect View::placePicture(const QSize &screen)

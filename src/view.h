@@ -27,11 +27,16 @@ public:
     void presentScaled(int factor);
     // The window on the whole screen, the picture centred and scaled.
     void showOnWholeScreen();
+    // Shows an N-times window; a factor too large for the screen is brought
+    // down to the largest that fits, with one warning.
+    void showScaled(int factor);
     // Where the picture lies on the widget: (0, 0, 640, 480) unless presented.
     QRect pictureRect() const;
     // The picture's place on a screen of that size: centred, scaled up by the
     // largest whole factor that fits, or shrunk to fit with its aspect kept.
     static QRect placePicture(const QSize &screen);
+    // The largest whole factor at which the picture fits the screen, at least 1.
+    static int largestScale(const QSize &screen);
     // Platforms with no window system, where the game always covers the screen.
     static bool isFullScreenPlatform(const QString &platformName);
 
