@@ -85,11 +85,10 @@ int main(int argc, char **argv)
     // No window system on the board: there the game always covers the screen.
     if (options.fullscreen || View::isFullScreenPlatform(QGuiApplication::platformName()))
         view.showOnWholeScreen();
-    else {
-        if (options.scale > 0)
-            view.presentScaled(options.scale);
+    else if (options.scale > 0)
+        view.showScaled(options.scale);
+    else
         view.show();
-    }
     const int status = app.exec();
     recorder.finish();
     return status;

@@ -48,30 +48,35 @@ void View::timerEvent(QTimerEvent *event)
 void View::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    paintScreen(&painter);
+}
+
+void View::paintScreen(QPainter *painter)
+{
     const QRect picture = pictureRect();
     if (picture != QRect(0, 0, 640, 480)) {
         // Black around the picture, then the game in its own 640x480
         // coordinates, kept inside the picture.
         const QRect all = rect();
-        painter.fillRect(QRect(all.left(), all.top(), all.width(), picture.top() - all.top()),
-                         Qt::black);
-        painter.fillRect(QRect(QPoint(all.left(), picture.bottom() + 1), all.bottomRight()),
-                         Qt::black);
-        painter.fillRect(
+        painter->fillRect(QRect(all.left(), all.top(), all.width(), picture.top() - all.top()),
+                          Qt::black);
+        painter->fillRect(QRect(QPoint(all.left(), picture.bottom() + 1), all.bottomRight()),
+                          Qt::black);
+        painter->fillRect(
             QRect(all.left(), picture.top(), picture.left() - all.left(), picture.height()),
             Qt::black);
-        painter.fillRect(QRect(QPoint(picture.right() + 1, picture.top()),
-                               QPoint(all.right(), picture.bottom())),
-                         Qt::black);
-        painter.setClipRect(picture);
-        painter.translate(picture.topLeft());
-        painter.scale(picture.width() / 640.0, picture.height() / 480.0);
+        painter->fillRect(QRect(QPoint(picture.right() + 1, picture.top()),
+                                QPoint(all.right(), picture.bottom())),
+                          Qt::black);
+        painter->setClipRect(picture);
+        painter->translate(picture.topLeft());
+        painter->scale(picture.width() / 640.0, picture.height() / 480.0);
         // Whole factors keep each game pixel a crisp square; a shrunk picture is smoothed.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, picture.width() < 640);
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, picture.width() < 640);
     }
-    TaskManager::inst()->render(&painter);
+    TaskManager::inst()->render(painter);
     if (!hideDebugLine)
-        renderDebug(&painter);
+        renderDebug(painter);
 }
 
 void View::presentOn(const QSize &screen)
@@ -95,9 +100,27 @@ void View::showOnWholeScreen()
     showFullScreen();
 }
 
+void View::showScaled(int factor)
+{
+    const QScreen *target = screen();
+    if (target && factor > largestScale(target->size())) {
+        const int fits = largestScale(target->size());
+        qWarning("shmup: a %dx%d window does not fit the %dx%d screen; using --scale %d",
+                 640 * factor, 480 * factor, target->size().width(), target->size().height(), fits);
+        factor = fits;
+    }
+    presentScaled(factor);
+    show();
+}
+
 QRect View::pictureRect() const
 {
     return fitsPicture ? placePicture(size()) : QRect(0, 0, 640, 480);
+}
+
+int View::largestScale(const QSize &screen)
+{
+    return qMax(1, qMin(screen.width() / 640, screen.height() / 480));
 }
 
 QRect View::placePicture(const QSize &screen)

@@ -130,6 +130,8 @@ void TestPresentation::placement()
     QFETCH(QSize, screen);
     QFETCH(QRect, picture);
     QCOMPARE(View::placePicture(screen), picture);
+    // --scale is brought down to that factor, but never below 1.
+    QCOMPARE(View::largestScale(screen), qMax(1, picture.width() / 640));
     View view;
     view.presentOn(screen);
     QCOMPARE(view.size(), screen);

@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <memory>
 
 #include "rfbclient.h"
@@ -60,6 +61,8 @@ private slots:
     void pictureOnScreen();
     void shrunkPictureShowsTheShip();
     void keysSteerAndFire();
+    void quitting_data();
+    void quitting();
 
 private:
     void startGame(const QSize &screen);
@@ -261,6 +264,36 @@ void E2eVnc::keysSteerAndFire()
         picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc-keys.png")));
     QVERIFY2(shots.size() >= 3,
              qPrintable(QStringLiteral("%1 shots (see e2e-vnc-keys.png)").arg(shots.size())));
+}
+
+// Escape from the RFB client's keyboard, and the signals a service manager or
+// a terminal sends, end the game through its event loop: status 0, and nothing
+// on stderr but Qt's own line about the server's port.
+void E2eVnc::quitting_data()
+{
+    QTest::addColumn<int>("signal"); // 0: press Escape instead
+    QTest::newRow("Escape") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void E2eVnc::quitting()
+{
+    QFETCH(int, signal);
+    startGame(QSize(800, 600));
+    waitUntil(1000);
+    QVERIFY(!grab().isNull()); // the game is up and drawing
+    if (signal == 0) {
+        QVERIFY(rfb->key(RfbClient::kEscape, true));
+        QVERIFY(rfb->key(RfbClient::kEscape, false));
+    } else {
+        QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
+    }
+    QVERIFY2(game.waitForFinished(10000), "the game did not end");
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+    QCOMPARE(stderrText(), QString());
 }
 
 QTEST_MAIN(E2eVnc)

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Every way to quit on purpose ends the game cleanly: SIGTERM, SIGINT and SIGHUP
+# sent to the running game, and Escape pressed in its window, each give status 0
+# and nothing on stderr. The game runs in the background of this script, as a
+# launcher would start it, so it inherits SIGINT ignored and must quit on it all
+# the same. In a sanitizer build this also checks the teardown after a signal.
+# Run inside an X server: with-xvfb.sh quit-test.sh path/to/shmup
+set -euo pipefail
+
+bin_dir="$(cd "$(dirname "$1")" && pwd)"
+game="$bin_dir/$(basename "$1")"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1:abort_on_error=0}:fast_unwind_on_malloc=0"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
+suppressions="$(cd "$(dirname "$0")/.." && pwd)/lsan-suppressions.txt"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$suppressions:print_suppressions=0}"
+
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+work="$(mktemp -d)"
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The premise: a job this script starts in the background has SIGINT ignored
+# (a background awk reads its own signal state).
+awk '/^SigIgn:/ { print $2 }' /proc/self/status >"$work/ignored" &
+wait $!
+(( (16#$(cat "$work/ignored") & 2) != 0 )) \
+    || { echo "FAIL: background jobs here do not ignore SIGINT" >&2; exit 1; }
+
+# quit_by WAY: starts the game, plays with fire held for a second, quits it by
+# WAY (TERM, INT, HUP or Escape) and checks the exit.
+quit_by() {
+    local way="$1"
+    : >"$work/stderr"
+    (cd "$bin_dir" && exec "$game") 2>"$work/stderr" &
+    pid=$!
+    local window
+    window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)" || true
+    [ -n "$window" ] || { cat "$work/stderr" >&2; echo "FAIL ($way): the game's window did not appear" >&2; exit 1; }
+    # The ship is active from about 1.05 s: shots, enemies and bullets alive.
+    sleep 1.2
+    xdotool windowfocus --sync "$window"
+    xdotool keydown z
+    sleep 1
+    if [ "$way" = Escape ]; then
+        xdotool key Escape
+    else
+        kill -"$way" "$pid"
+    fi
+    xdotool keyup z 2>/dev/null || true
+    # A sanitizer build is slow at exit while it looks for leaks.
+    local _
+    for _ in $(seq 200); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "FAIL ($way): the game did not exit within 20 s" >&2
+        exit 1
+    fi
+    local status=0
+    wait "$pid" || status=$?
+    pid=
+    if [ -s "$work/stderr" ]; then
+        cat "$work/stderr" >&2
+        echo "FAIL ($way): the game wrote the lines above on stderr" >&2
+        exit 1
+    fi
+    [ "$status" -eq 0 ] || { echo "FAIL ($way): the game exited with status $status" >&2; exit 1; }
+    echo "$way: the game exited with status 0 and an empty stderr"
+}
+
+for way in TERM INT HUP Escape; do
+    quit_by "$way"
+done
