@@ -8,14 +8,16 @@
 #include <unistd.h>
 
 // Why the handlers must be ours, and be installed after the application object:
-// Qt's linuxfb platform, when started on a virtual console, switches the
+// Qt's linuxfb platform (eglfs too), started on a virtual console, switches the
 // console's keyboard off, puts the screen in graphics mode and hides the
-// cursor, and installs its own SIGINT and SIGTERM handlers, which put the
-// keyboard back and leave at once with status 1: the game's teardown never
-// runs. A normal return from the event loop instead destroys the window, then
-// the application, whose platform integration puts the console back as it
-// found it (text mode, the keyboard mode it had, the cursor shown). So these
-// handlers replace Qt's, and quitting goes through the event loop.
+// cursor, all while the application object is made; it also installs SIGINT
+// and SIGTERM handlers of its own, which put the keyboard back and leave at
+// once with status 1, so the game's teardown never runs. A normal return from
+// the event loop instead destroys the window, then the application, whose
+// platform integration puts the console back as it found it (text mode, the
+// keyboard mode it had, the cursor shown). So these handlers replace Qt's, and
+// quitting goes through the event loop. Qt's handlers for suspending (SIGTSTP,
+// SIGCONT) and for switching consoles are left alone.
 
 const int QuitSignals::kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -63,9 +65,9 @@ QuitSignals::QuitSignals(QObject *parent) : QObject(parent)
         if (::sigaction(kSignals[i], nullptr, &previous[i]) != 0)
             continue;
         // SIGINT and SIGTERM are always ours: a job started in the background
-        // by a script inherits SIGINT ignored, yet Ctrl+C or kill -INT must
-        // still end the game. An ignored SIGHUP is kept, though: that is what
-        // nohup asks for, so the game outlives the terminal it was started from.
+        // by a script inherits SIGINT ignored, yet kill -INT must still end the
+        // game. An ignored SIGHUP is kept, though: that is what nohup asks for,
+        // so that the game outlives the terminal it was started from.
         if (kSignals[i] == SIGHUP && isIgnored(previous[i]))
             continue;
         installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
