@@ -72,6 +72,25 @@ struct SceneResult {
     bool rawIdentical = true, gvIdentical = true;
 };
 
+// The steady scene's frames painted on a screen of another size, as the
+// full-screen window presents them.
+struct PresentedResult {
+    QSize screen;
+    QRect picture;
+    double paint = 0, frame = 0, raw = 0;
+    bool rawIdentical = true;
+};
+
+// The screen around the picture, which the window fills black.
+QVector<QRect> borderOf(const QRect &all, const QRect &picture)
+{
+    return {
+        QRect(all.left(), all.top(), all.width(), picture.top() - all.top()),
+        QRect(QPoint(all.left(), picture.bottom() + 1), all.bottomRight()),
+        QRect(all.left(), picture.top(), picture.left() - all.left(), picture.height()),
+        QRect(QPoint(picture.right() + 1, picture.top()), QPoint(all.right(), picture.bottom()))};
+}
+
 double median(QVector<qint64> values)
 {
     if (values.isEmpty())
@@ -146,33 +165,63 @@ public:
     void record()
     {
         TaskManager *manager = TaskManager::inst();
-        QVector<QPair<taskMyShip *, int>> ships;
-        for (Task *task : std::as_const(manager->tasks)) {
-            if (auto *ship = dynamic_cast<taskMyShip *>(task))
-                ships.append(qMakePair(ship, ship->renderCount));
-        }
+        const auto ships = shipCounters();
         recorder.record.clear();
         {
             QPainter painter(&recorder);
             manager->render(&painter);
             view->renderDebug(&painter);
         }
-        for (const auto &saved : std::as_const(ships))
+        restoreShipCounters(ships);
+    }
+
+    static QVector<QPair<taskMyShip *, int>> shipCounters()
+    {
+        QVector<QPair<taskMyShip *, int>> ships;
+        for (Task *task : std::as_const(TaskManager::inst()->tasks)) {
+            if (auto *ship = dynamic_cast<taskMyShip *>(task))
+                ships.append(qMakePair(ship, ship->renderCount));
+        }
+        return ships;
+    }
+
+    static void restoreShipCounters(const QVector<QPair<taskMyShip *, int>> &ships)
+    {
+        for (const auto &saved : ships)
             saved.first->renderCount = saved.second;
     }
 
     // The painting limit: the same fill, pixmap calls and text, nothing else.
     void replayRaw(QImage *surface)
     {
-        const FrameRecord &frame = recorder.record;
         QPainter painter(surface);
+        replayCalls(&painter);
+    }
+
+    // The same drawing presented on a larger or smaller screen: black around
+    // the picture, then the same calls through the same clip and transform.
+    void replayPresented(QImage *surface, const QRect &picture)
+    {
+        QPainter painter(surface);
+        for (const QRect &band : borderOf(surface->rect(), picture))
+            painter.fillRect(band, Qt::black);
+        painter.setClipRect(picture);
+        painter.translate(picture.topLeft());
+        painter.scale(picture.width() / 640.0, picture.height() / 480.0);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, picture.width() < 640);
+        replayCalls(&painter);
+    }
+
+    void replayCalls(QPainter *painter)
+    {
+        const FrameRecord &frame = recorder.record;
         if (frame.fills > 0)
-            painter.fillRect(QRect(0, 0, 640, 480), Qt::black);
+            painter->fillRect(QRect(0, 0, 640, 480), Qt::black);
         for (const SpriteCall &call : frame.sprites)
-            painter.drawPixmap(call.target, call.pixmap, call.source);
-        painter.setBackgroundMode(Qt::OpaqueMode);
+            painter->drawPixmap(call.target, call.pixmap, call.source);
+        painter->setBackgroundMode(Qt::OpaqueMode);
         for (const TextCall &text : frame.texts)
-            painter.drawText(text.baseline, text.text);
+            painter->drawText(text.baseline, text.text);
     }
 
     void measureFrame(Samples *samples, int index)
@@ -343,6 +392,73 @@ public:
         return summarize(QStringLiteral("load %1").arg(size), samples, size);
     }
 
+    // The steady scene's frames painted by the window presented on each screen
+    // (its paint, as a paint event runs it) and replayed raw through the same
+    // transform; every frame paints every screen, paths and screens taking turns.
+    QVector<PresentedResult> presentedScenes(const QVector<QSize> &screens)
+    {
+        resetGame();
+        srand(1);
+        TaskManager *manager = TaskManager::inst();
+        manager->addTask(new taskMain());
+        for (int frame = 0; frame < options.warmFrames; ++frame)
+            advance();
+
+        const int n = int(screens.size());
+        QVector<QImage> gameImages, rawImages;
+        QVector<QVector<qint64>> paints(n), frames(n), raws(n);
+        QVector<PresentedResult> results(n);
+        for (int s = 0; s < n; ++s) {
+            gameImages.append(QImage(screens.at(s), options.format));
+            rawImages.append(QImage(screens.at(s), options.format));
+            results[s].screen = screens.at(s);
+            results[s].picture = View::placePicture(screens.at(s));
+        }
+        QElapsedTimer timer;
+        for (int i = 0; i < options.gameFrames; ++i) {
+            timer.start();
+            Joystick::inst()->pool();
+            manager->oneFrame();
+            const qint64 logic = timer.nsecsElapsed();
+            record();
+            const auto ships = shipCounters();
+            for (int k = 0; k < 2 * n; ++k) {
+                const int step = (i + k) % (2 * n);
+                const int s = step / 2;
+                const bool gameFirst = (i / (2 * n)) % 2 == 0;
+                const bool game = (step % 2 == 0) == gameFirst;
+                if (game) {
+                    view->presentOn(screens.at(s)); // not timed
+                    restoreShipCounters(ships);
+                    timer.restart();
+                    {
+                        QPainter painter(&gameImages[s]);
+                        view->paintScreen(&painter);
+                    }
+                    const qint64 paint = timer.nsecsElapsed();
+                    paints[s].append(paint);
+                    frames[s].append(logic + paint);
+                } else {
+                    timer.restart();
+                    replayPresented(&rawImages[s], results.at(s).picture);
+                    raws[s].append(timer.nsecsElapsed());
+                }
+            }
+            if (i % 50 == 0) {
+                for (int s = 0; s < n; ++s)
+                    results[s].rawIdentical =
+                        results.at(s).rawIdentical && gameImages.at(s) == rawImages.at(s);
+            }
+        }
+        for (int s = 0; s < n; ++s) {
+            results[s].paint = median(paints.at(s));
+            results[s].frame = median(frames.at(s));
+            results[s].raw = median(raws.at(s));
+        }
+        view->presentOn(QSize(640, 480));
+        return results;
+    }
+
     Options options;
     View *view = nullptr;
     QImage gameSurface, rawSurface, gvSurface;
@@ -383,7 +499,7 @@ void usage()
         "  --smoke   a few frames of each scene, to check that it runs\n"
         "  --format  the surface format painted into (default argb32pm, the xcb window's)\n"
         "  --busy    the scenario of the busy scene (default bench/busy.txt)\n"
-        "  --only    one scene (steady, busy or a task count), for a profiler\n");
+        "  --only    one scene (steady, busy, presented or a task count), for a profiler\n");
 }
 
 } // namespace
@@ -456,7 +572,7 @@ int main(int argc, char **argv)
             results.append(bench.gameScene(options.only, nullptr));
         else if (options.only == QLatin1String("busy"))
             results.append(bench.gameScene(options.only, &busySteps));
-        else
+        else if (options.only != QLatin1String("presented")) // that one comes below
             results.append(bench.loadScene(options.only.toInt(), busySteps));
     } else {
         results.append(bench.gameScene(QStringLiteral("steady"), nullptr));
@@ -509,6 +625,60 @@ int main(int argc, char **argv)
     }
     out << "\nraw replay draws the same picture as the game: " << (allIdentical ? "yes" : "NO")
         << "\n";
+
+    // The window on larger and smaller screens: 2x, 2x letterboxed, shrunk.
+    QVector<PresentedResult> presented;
+    if (options.only.isEmpty() || options.only == QLatin1String("presented"))
+        presented = bench.presentedScenes({QSize(1280, 960), QSize(1920, 1080), QSize(480, 272)});
+    double worstPresented = 0.0;
+    if (!presented.isEmpty()) {
+        out << "\npresented: the steady scene's frames on other screens; paint = the window's"
+               " paint (black around, clip, transform, the game's draw); frame = update + collide"
+               " + delete + that paint; raw = the same drawing replayed through the same clip and"
+               " transform\n";
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+                   .arg(QStringLiteral("screen"), -11)
+                   .arg(QStringLiteral("picture"), -17)
+                   .arg(QStringLiteral("scale"), 6)
+                   .arg(QStringLiteral("paint"), 8)
+                   .arg(QStringLiteral("frame"), 8)
+                   .arg(QStringLiteral("raw"), 8)
+                   .arg(QStringLiteral("frame/raw"), 10);
+        bool presentedIdentical = true;
+        for (const PresentedResult &r : std::as_const(presented)) {
+            const double ratio = r.frame / r.raw;
+            worstPresented = std::max(worstPresented, ratio);
+            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
+                       .arg(QStringLiteral("%1x%2").arg(r.screen.width()).arg(r.screen.height()),
+                            -11)
+                       .arg(QStringLiteral("%1,%2 %3x%4")
+                                .arg(r.picture.x())
+                                .arg(r.picture.y())
+                                .arg(r.picture.width())
+                                .arg(r.picture.height()),
+                            -17)
+                       .arg(QString::number(r.picture.width() / 640.0, 'f', 3), 6)
+                       .arg(us(r.paint), 8)
+                       .arg(us(r.frame), 8)
+                       .arg(us(r.raw), 8)
+                       .arg(QString::number(ratio, 'f', 3), 10);
+            presentedIdentical = presentedIdentical && r.rawIdentical;
+        }
+        out << "raw replay draws the same presented pictures as the game: "
+            << (presentedIdentical ? "yes" : "NO") << "\n";
+        allIdentical = allIdentical && presentedIdentical;
+        if (!options.smoke) {
+            out << QStringLiteral("  target: each presented frame within 1.2x its raw paint: worst"
+                                  " %1 -> %2\n")
+                       .arg(worstPresented, 0, 'f', 3)
+                       .arg(QLatin1String(worstPresented <= 1.2 ? "met" : "MISSED"));
+        }
+        out << QStringLiteral("summary-presented: x2_ratio=%1 letterboxed_ratio=%2 "
+                              "shrunk_ratio=%3\n")
+                   .arg(presented.at(0).frame / presented.at(0).raw, 0, 'f', 3)
+                   .arg(presented.at(1).frame / presented.at(1).raw, 0, 'f', 3)
+                   .arg(presented.at(2).frame / presented.at(2).raw, 0, 'f', 3);
+    }
     if (results.size() < 5)
         return allIdentical ? 0 : 1;
 

@@ -9,10 +9,29 @@
 # Then it says, target by target, whether the game met it: 62 or 63 fps shown
 # every second after the first, under 10 % of one core, peak resident memory
 # under 40 MB and flat (at most FLAT_MB, default 1, above its level at 5 s).
-# Usage: bench/run-window.sh [build-dir]   (default build-bench, Release)
+# With --scale N all three windows are N times 640x480, as `shmup --scale N`
+# opens it (the picture scaled up, each game pixel N by N).
+# Usage: bench/run-window.sh [--scale N] [build-dir]   (default build-bench, Release)
 # Exit status: 0 when every target is met, 1 when one is missed.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
+
+SCALE=""
+if [ "${1:-}" = "--scale" ]; then
+    if ! [[ "${2:-}" =~ ^[1-9][0-9]?$ ]]; then
+        echo "error: --scale wants a whole factor from 1 to 99, e.g. --scale 2" >&2
+        exit 2
+    fi
+    SCALE="$2"
+    shift 2
+fi
+scale_args=()
+screen="1024x768x24"
+if [ -n "$SCALE" ]; then
+    scale_args=(--scale "$SCALE")
+    # Room for the whole window.
+    screen="$((640 * SCALE + 64))x$((480 * SCALE + 64))x24"
+fi
 
 BUILD="${1:-$SHMUP_ROOT/build-bench}"
 PLAY_SECONDS="${PLAY_SECONDS:-60}"
@@ -41,8 +60,8 @@ if [ -z "$display" ]; then
     exit 1
 fi
 
-echo "Starting Xvfb on $display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+echo "Starting Xvfb on $display ($screen)"
+Xvfb "$display" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 game_pid=""
 cleanup() {
@@ -65,18 +84,18 @@ log="$BUILD/window-run.txt"
 cd "$BUILD/bin"
 
 echo "1/3 bare widget, $BARE_SECONDS s"
-bare=$(./shmup-window-probe --bare --seconds "$BARE_SECONDS" 2>/dev/null | tee -a "$log" | tail -1)
+bare=$(./shmup-window-probe --bare --seconds "$BARE_SECONDS" ${scale_args[@]+"${scale_args[@]}"} 2>/dev/null | tee -a "$log" | tail -1)
 echo "$bare"
 
 echo "2/3 game window with probe, $PLAY_SECONDS s"
-probe=$(./shmup-window-probe --seconds "$PLAY_SECONDS" 2>/dev/null | tee -a "$log" | tail -1)
+probe=$(./shmup-window-probe --seconds "$PLAY_SECONDS" ${scale_args[@]+"${scale_args[@]}"} 2>/dev/null | tee -a "$log" | tail -1)
 echo "$probe"
 
 echo "3/3 bin/shmup, $PLAY_SECONDS s"
 clk_tck=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 status_kb() { awk -v key="$2:" '$1 == key {print $2}' "/proc/$1/status"; }
-./shmup 2>/dev/null &
+./shmup ${scale_args[@]+"${scale_args[@]}"} 2>/dev/null &
 game_pid=$!
 sleep 0.2
 start_ns=$(date +%s%N)
@@ -131,7 +150,7 @@ rss_result=$(verdict "$probe_hwm < 40 && $shmup_hwm < 40")
 flat_result=$(verdict "$probe_growth <= $FLAT_MB && $shmup_growth <= $FLAT_MB")
 
 echo
-echo "Targets, $PLAY_SECONDS s of default play:"
+echo "Targets, $PLAY_SECONDS s of default play${SCALE:+ at --scale $SCALE}:"
 echo "  frame rate: 62 or 63 shown every second after the first: $fps_result" \
     "($outside of $shown_of seconds outside: $(field "$probe" outside_seconds); host = all cores busy that second)"
 echo "  CPU: under 10 % of one core: $cpu_result (probe $probe_cpu %, bin/shmup $shmup_cpu %)"

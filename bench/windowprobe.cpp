@@ -2,7 +2,8 @@
 // an event filter for a given time. Each second it prints the frame ticks
 // handled, the frame rate the debug line shows, the process's CPU time and its
 // resident memory, then a one-line summary. With --bare it opens an empty
-// 640x480 widget instead, the baseline a Qt window costs.
+// 640x480 widget instead, the baseline a Qt window costs. --scale N opens
+// either N times as large, as the game's --scale N does.
 
 #include <QApplication>
 #include <QBackingStore>
@@ -135,14 +136,18 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     int seconds = 60;
     bool bare = false;
+    int scale = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--seconds") && i + 1 < args.size()) {
             seconds = std::max(2, args.at(++i).toInt());
         } else if (args.at(i) == QLatin1String("--bare")) {
             bare = true;
+        } else if (args.at(i) == QLatin1String("--scale") && i + 1 < args.size() &&
+                   args.at(i + 1).toInt() > 0) {
+            scale = args.at(++i).toInt();
         } else {
-            QTextStream(stderr) << "usage: shmup-window-probe [--seconds N] [--bare]\n";
+            QTextStream(stderr) << "usage: shmup-window-probe [--seconds N] [--bare] [--scale N]\n";
             return 2;
         }
     }
@@ -151,9 +156,11 @@ int main(int argc, char **argv)
     View *view = nullptr;
     if (bare) {
         window = new QWidget;
-        window->setFixedSize(640, 480);
+        window->setFixedSize(640 * std::max(1, scale), 480 * std::max(1, scale));
     } else {
         view = new View;
+        if (scale > 0)
+            view->presentScaled(scale);
         window = view;
     }
     TickCounter counter(view);
@@ -162,8 +169,9 @@ int main(int argc, char **argv)
     window->show();
 
     QTextStream out(stdout);
-    out << (bare ? "bare 640x480 widget" : "game window") << " on platform "
-        << QGuiApplication::platformName() << ", Qt " << qVersion() << ", " << seconds << " s\n";
+    out << (bare ? "bare widget" : "game window") << " " << window->width() << "x"
+        << window->height() << " on platform " << QGuiApplication::platformName() << ", Qt "
+        << qVersion() << ", " << seconds << " s\n";
     out.flush();
 
     QElapsedTimer clock;
@@ -225,7 +233,7 @@ int main(int argc, char **argv)
     if (counter.shown.size() < 2)
         low = high = -1;
     out << QStringLiteral(
-               "probe: mode=%1 seconds=%2 ticks=%3 ticks_per_s=%4 shown_fps_min=%5 "
+               "probe: mode=%1 size=%10x%11 seconds=%2 ticks=%3 ticks_per_s=%4 shown_fps_min=%5 "
                "shown_fps_max=%6 shown_outside_62_63=%7 shown_seconds=%8 cpu_percent=%9 ")
                .arg(bare ? QStringLiteral("bare") : QStringLiteral("game"))
                .arg(elapsed, 0, 'f', 1)
@@ -236,6 +244,8 @@ int main(int argc, char **argv)
                .arg(outside)
                .arg(std::max(0, int(counter.shown.size()) - 1))
                .arg(cpuPercent, 0, 'f', 2)
+               .arg(window->width())
+               .arg(window->height())
         << QStringLiteral("outside_seconds=%6 rss_mb_at_5s=%1 rss_mb_max=%2 rss_mb_end=%3 "
                           "hwm_mb=%4 backing_store=%5\n")
                .arg(rssAt5 / 1024.0, 0, 'f', 1)

@@ -1,5 +1,7 @@
 #include "inputscript.h"
 
+#include <QFile>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -61,12 +63,105 @@ struct Token {
     const char *end;
 };
 
+bool isLowerHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+bool parseScript(const QByteArray &bytes, QVector<InputScript::Step> &steps,
+                 QVector<InputScript::Check> *checks, QString &error);
+
 } // namespace
 
 bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &error)
 {
+    return parseScript(bytes, steps, nullptr, error);
+}
+
+bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QVector<Check> &checks,
+                        QString &error)
+{
+    return parseScript(bytes, steps, &checks, error);
+}
+
+bool InputScript::readFile(const QString &path, QByteArray &bytes, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    // Scripts are small; the cap keeps a huge file or /dev/zero from using up memory.
+    const qint64 maxBytes = 64 * 1024 * 1024;
+    bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (bytes.size() > maxBytes) {
+        error = QStringLiteral("%1: larger than 64 MB, not a joystick script").arg(path);
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// A check line's words after "# check": FRAME and HASH. Returns an empty
+// string when they are good, otherwise what is wrong.
+QString parseCheck(const char *p, const char *lineEnd, const QVector<InputScript::Check> &checks,
+                   InputScript::Check &check)
+{
+    Token tokens[2];
+    int count = 0;
+    while (true) {
+        while (p < lineEnd && isBlank(*p))
+            ++p;
+        if (p == lineEnd)
+            break;
+        const char *const begin = p;
+        while (p < lineEnd && !isBlank(*p))
+            ++p;
+        if (count == 2)
+            return QStringLiteral("a check line is \"# check FRAME HASH\", found more: %1")
+                .arg(quoted(begin, p));
+        tokens[count++] = Token{begin, p};
+    }
+    if (count < 2)
+        return QStringLiteral("a check line is \"# check FRAME HASH\", found %1 of the two")
+            .arg(count);
+    int frame = 0;
+    if (*tokens[0].begin == '-' || *tokens[0].begin == '+' ||
+        toInt(tokens[0].begin, tokens[0].end, frame) != Number::Ok)
+        return QStringLiteral("check FRAME %1 is not a frame number")
+            .arg(quoted(tokens[0].begin, tokens[0].end));
+    if (!checks.isEmpty() && frame <= checks.constLast().frame)
+        return QStringLiteral("check FRAME %1 does not come after the check of frame %2")
+            .arg(frame)
+            .arg(checks.constLast().frame);
+    const qint64 length = tokens[1].end - tokens[1].begin;
+    bool hex = length == 16;
+    quint64 hash = 0;
+    for (const char *q = tokens[1].begin; hex && q < tokens[1].end; ++q) {
+        hex = isLowerHex(*q);
+        hash = hash * 16 + quint64(*q <= '9' ? *q - '0' : *q - 'a' + 10);
+    }
+    if (!hex)
+        return QStringLiteral("check HASH %1 is not 16 lower-case hex digits")
+            .arg(quoted(tokens[1].begin, tokens[1].end));
+    check = InputScript::Check{frame, hash};
+    return QString();
+}
+
+bool parseScript(const QByteArray &bytes, QVector<InputScript::Step> &steps,
+                 QVector<InputScript::Check> *checks, QString &error)
+{
+    using Step = InputScript::Step;
     static const char *const names[3] = {"FRAME", "DIR", "FIRE"};
     steps.clear();
+    if (checks)
+        checks->clear();
     error.clear();
     const char *p = bytes.constData();
     const char *const dataEnd = p + bytes.size();
@@ -75,6 +170,8 @@ bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &
     auto fail = [&](const QString &message) {
         error = QStringLiteral("line %1: %2").arg(lineNumber).arg(message);
         steps.clear();
+        if (checks)
+            checks->clear();
         return false;
     };
 
@@ -102,8 +199,25 @@ bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &
             const char *const begin = q;
             while (q < lineEnd && !isBlank(*q))
                 ++q;
-            if (count == 0 && *begin == '#')
+            if (count == 0 && *begin == '#') {
+                if (checks && q - begin == 1) {
+                    // "# check ...": the second word decides.
+                    const char *w = q;
+                    while (w < lineEnd && isBlank(*w))
+                        ++w;
+                    const char *wordEnd = w;
+                    while (wordEnd < lineEnd && !isBlank(*wordEnd))
+                        ++wordEnd;
+                    if (wordEnd - w == 5 && std::equal(w, wordEnd, "check")) {
+                        InputScript::Check check{};
+                        const QString problem = parseCheck(wordEnd, lineEnd, *checks, check);
+                        if (!problem.isEmpty())
+                            return fail(problem);
+                        checks->append(check);
+                    }
+                }
                 break;
+            }
             if (count == 3)
                 return fail(QStringLiteral("expected three integers FRAME DIR FIRE, found more: %1")
                                 .arg(quoted(begin, q)));
@@ -147,6 +261,8 @@ bool InputScript::parse(const QByteArray &bytes, QVector<Step> &steps, QString &
     }
     return true;
 }
+
+} // namespace
 
 void InputScript::axes(int dir, int &x, int &y)
 {

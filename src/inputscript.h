@@ -15,6 +15,10 @@
 // next step. Blank lines and lines starting with '#' are skipped. Before the
 // first step nothing is pressed. Lines end in LF or CRLF (a file saved on
 // Windows reads the same); a CR anywhere else is an error.
+//
+// A replay is such a file with check lines among the comments,
+// "# check FRAME HASH": the hash of the game's state after frame FRAME (see
+// StateDump). Readers that do not verify skip them as comments.
 class InputScript : public InputSource {
 public:
     struct Step {
@@ -27,6 +31,22 @@ public:
     // `error` to one line naming the line number ("line 3: ..."); `steps` is
     // then left empty.
     static bool parse(const QByteArray &bytes, QVector<Step> &steps, QString &error);
+
+    struct Check {
+        int frame;
+        quint64 hash;
+    };
+
+    // The same, and the check lines into `checks`. The steps accepted are the
+    // same as above; a line that starts with "# check" must then be a whole
+    // check line (FRAME a non-negative integer above the previous check's,
+    // HASH 16 hex digits), or parsing fails.
+    static bool parse(const QByteArray &bytes, QVector<Step> &steps, QVector<Check> &checks,
+                      QString &error);
+
+    // Reads a script file whole, refusing what is too large to be one. On
+    // failure `error` is one line that names the file.
+    static bool readFile(const QString &path, QByteArray &bytes, QString &error);
 
     // The axes (-1, 0 or 1 each) of a direction code from 0 to 8: the inverse
     // of Joystick::directionCode.

@@ -1,11 +1,16 @@
 #include <QApplication>
 #include <QVector>
+#include <climits>
 #include <cstdio>
 
 #include "gameoptions.h"
 #include "inputdevicecheck.h"
+#include "inputscript.h"
+#include "joystick.h"
 #include "quitkeys.h"
 #include "quitsignals.h"
+#include "replaychecker.h"
+#include "replayrecorder.h"
 #include "view.h"
 
 int main(int argc, char **argv)
@@ -30,12 +35,61 @@ int main(int argc, char **argv)
     qtArgv.append(nullptr);
     int qtArgc = int(passOn.size());
 
+    // A replay to watch is read before the window opens: a bad one is one line and status 2.
+    QVector<InputScript::Step> replaySteps;
+    QVector<InputScript::Check> replayChecks;
+    if (!options.replay.isEmpty()) {
+        QByteArray bytes;
+        QString error;
+        bool ok = InputScript::readFile(options.replay, bytes, error);
+        if (ok && !InputScript::parse(bytes, replaySteps, replayChecks, error)) {
+            error = QStringLiteral("%1: %2").arg(options.replay, error);
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "shmup: %s\n", qPrintable(error));
+            return 2;
+        }
+        // A recording ends at its last check line, the last frame played:
+        // from the next frame on nothing is pressed.
+        if (!replayChecks.isEmpty() && replayChecks.constLast().frame < INT_MAX &&
+            (replaySteps.isEmpty() ||
+             replaySteps.constLast().frame <= replayChecks.constLast().frame))
+            replaySteps.append(InputScript::Step{replayChecks.constLast().frame + 1, 0, false});
+        // Only the replay steers: no keys, no pads.
+        Joystick::sourceSetup = [replaySteps](Joystick &joystick) {
+            joystick.addSource(new InputScript(replaySteps));
+        };
+    }
+
     QApplication app(qtArgc, qtArgv.data());
     // After the application, whose platform plugin may install signal handlers of its own.
     QuitSignals quitSignals;
     QuitKeys quitKeys(&app);
     InputDeviceCheck::warnIfUnreadable(QGuiApplication::platformName());
     View view(nullptr);
-    view.show();
-    return app.exec();
+    ReplayRecorder recorder;
+    if (!options.record.isEmpty())
+        recorder.open(options.record);
+    ReplayChecker checker(replayChecks);
+    int frame = 0;
+    if (recorder.isRecording() || !replayChecks.isEmpty()) {
+        view.frameDone = [&]() {
+            recorder.frameDone();
+            if (!checker.failed && !checker.frameDone(frame))
+                std::fprintf(stderr, "shmup: the replay no longer plays out the same: %s\n",
+                             qPrintable(checker.mismatchText()));
+            ++frame;
+        };
+    }
+    // No window system on the board: there the game always covers the screen.
+    if (options.fullscreen || View::isFullScreenPlatform(QGuiApplication::platformName()))
+        view.showOnWholeScreen();
+    else if (options.scale > 0)
+        view.showScaled(options.scale);
+    else
+        view.show();
+    const int status = app.exec();
+    recorder.finish();
+    return status;
 }

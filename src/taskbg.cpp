@@ -35,17 +35,24 @@ void taskBG::oneFrame()
 
 namespace {
 // Whether drawRect's outline, in the painter's pen, would only draw black over
-// the black screen: a plain black pen, no transform, nothing beyond 640 x 480.
+// the black screen: a plain black pen, and nothing drawn beyond 640 x 480, either
+// because the surface ends there or because a clip (the window's picture when it
+// is scaled) keeps the painting on the screen.
 bool outlineChangesNothing(const QPainter *painter)
 {
     const QPen &pen = painter->pen();
     if (pen.style() == Qt::NoPen)
         return true;
     const QPaintDevice *device = painter->device();
+    const QTransform::TransformationType transform = painter->transform().type();
+    const bool unscaledOnScreen =
+        transform == QTransform::TxNone && device->width() <= 640 && device->height() <= 480;
+    const bool clippedToScreen =
+        transform <= QTransform::TxScale && painter->hasClipping() &&
+        QRectF(-0.001, -0.001, 640.002, 480.002).contains(painter->clipBoundingRect());
     return pen.brush().style() == Qt::SolidPattern && pen.color().rgb() == qRgb(0, 0, 0) &&
            painter->compositionMode() == QPainter::CompositionMode_SourceOver &&
-           painter->transform().type() == QTransform::TxNone && device->width() <= 640 &&
-           device->height() <= 480;
+           (unscaledOnScreen || clippedToScreen);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "view.h"
 
 #include <QPainter>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include "joystick.h"
@@ -47,8 +48,100 @@ void View::timerEvent(QTimerEvent *event)
 void View::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    TaskManager::inst()->render(&painter);
-    renderDebug(&painter);
+    paintScreen(&painter);
+}
+
+void View::paintScreen(QPainter *painter)
+{
+    const QRect picture = pictureRect();
+    if (picture != QRect(0, 0, 640, 480)) {
+        // Black around the picture, then the game in its own 640x480
+        // coordinates, kept inside the picture.
+        const QRect all = rect();
+        painter->fillRect(QRect(all.left(), all.top(), all.width(), picture.top() - all.top()),
+                          Qt::black);
+        painter->fillRect(QRect(QPoint(all.left(), picture.bottom() + 1), all.bottomRight()),
+                          Qt::black);
+        painter->fillRect(
+            QRect(all.left(), picture.top(), picture.left() - all.left(), picture.height()),
+            Qt::black);
+        painter->fillRect(QRect(QPoint(picture.right() + 1, picture.top()),
+                                QPoint(all.right(), picture.bottom())),
+                          Qt::black);
+        painter->setClipRect(picture);
+        painter->translate(picture.topLeft());
+        painter->scale(picture.width() / 640.0, picture.height() / 480.0);
+        // Whole factors keep each game pixel a crisp square; a shrunk picture is smoothed.
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, picture.width() < 640);
+    }
+    TaskManager::inst()->render(painter);
+    if (!hideDebugLine)
+        renderDebug(painter);
+}
+
+void View::presentOn(const QSize &screen)
+{
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(screen);
+    fitsPicture = true;
+}
+
+void View::presentScaled(int factor)
+{
+    setFixedSize(640 * factor, 480 * factor);
+    fitsPicture = true;
+}
+
+void View::showOnWholeScreen()
+{
+    const QScreen *target = screen();
+    presentOn(target ? target->size() : size());
+    showFullScreen();
+}
+
+void View::showScaled(int factor)
+{
+    const QScreen *target = screen();
+    if (target && factor > largestScale(target->size())) {
+        const int fits = largestScale(target->size());
+        qWarning("shmup: a %dx%d window does not fit the %dx%d screen; using --scale %d",
+                 640 * factor, 480 * factor, target->size().width(), target->size().height(), fits);
+        factor = fits;
+    }
+    presentScaled(factor);
+    show();
+}
+
+QRect View::pictureRect() const
+{
+    return fitsPicture ? placePicture(size()) : QRect(0, 0, 640, 480);
+}
+
+int View::largestScale(const QSize &screen)
+{
+    return qMax(1, qMin(screen.width() / 640, screen.height() / 480));
+}
+
+QRect View::placePicture(const QSize &screen)
+{
+    const int factor = qMin(screen.width() / 640, screen.height() / 480);
+    QSize size(640 * factor, 480 * factor);
+    if (factor < 1) {
+        // Shrunk: the side that limits fills the screen, the other follows at 4:3.
+        if (screen.width() * 480 <= screen.height() * 640)
+            size = QSize(screen.width(), qMax(1, qRound(screen.width() * 0.75)));
+        else
+            size = QSize(qMax(1, qRound(screen.height() * (4.0 / 3.0))), screen.height());
+    }
+    return QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2),
+                 size);
+}
+
+bool View::isFullScreenPlatform(const QString &platformName)
+{
+    return platformName == QLatin1String("linuxfb") || platformName == QLatin1String("eglfs") ||
+           platformName == QLatin1String("vnc");
 }
 
 void View::renderDebug(QPainter *painter)

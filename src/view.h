@@ -1,6 +1,7 @@
 #ifndef VIEW_H
 #define VIEW_H
 
+#include <QRect>
 #include <QWidget>
 #include <functional>
 
@@ -14,6 +15,30 @@ public:
     ~View() override;
 
     void renderDebug(QPainter *painter);
+    // What a paint draws: the game, then the debug line, in the picture's place
+    // (with black around it when presented on a larger screen).
+    void paintScreen(QPainter *painter);
+
+    // Shows the game's 640x480 picture on a screen of that size: the widget
+    // takes the size (no longer fixed) and the picture is drawn at
+    // pictureRect(), on black. Works on a hidden widget too (render, grab).
+    void presentOn(const QSize &screen);
+    // A window of factor times 640x480, fixed, each game pixel factor by factor.
+    void presentScaled(int factor);
+    // The window on the whole screen, the picture centred and scaled.
+    void showOnWholeScreen();
+    // Shows an N-times window; a factor too large for the screen is brought
+    // down to the largest that fits, with one warning.
+    void showScaled(int factor);
+    // Where the picture lies on the widget: (0, 0, 640, 480) unless presented.
+    QRect pictureRect() const;
+    // The picture's place on a screen of that size: centred, scaled up by the
+    // largest whole factor that fits, or shrunk to fit with its aspect kept.
+    static QRect placePicture(const QSize &screen);
+    // The largest whole factor at which the picture fits the screen, at least 1.
+    static int largestScale(const QSize &screen);
+    // Platforms with no window system, where the game always covers the screen.
+    static bool isFullScreenPlatform(const QString &platformName);
 
     int frameTimerId;
     int fpsTimerId;
@@ -22,10 +47,16 @@ public:
     // Called in every frame tick after the game's frame and before the repaint
     // (a replay recorder reads the frame's input and state there); unset by default.
     std::function<void()> frameDone;
+    // Leaves the debug line out of the paint (pictures of the game alone); off by default.
+    bool hideDebugLine = false;
 
 protected:
     void timerEvent(QTimerEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Set by presentOn() and presentScaled(): the picture follows the widget's size.
+    bool fitsPicture = false;
 };
 
 #endif

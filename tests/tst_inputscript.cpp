@@ -12,6 +12,8 @@ private slots:
     void parseAccepts();
     void parseRejects_data();
     void parseRejects();
+    void checkLines_data();
+    void checkLines();
     void axesInvertDirectionCode();
     void pollFollowsTheSteps();
     void joystickSeesTheScript();
@@ -163,6 +165,72 @@ void TestInputScript::parseRejects()
     QVERIFY(!message.contains(QLatin1Char('\n')));
     QVERIFY2(message.size() < 200, qPrintable(message.left(300)));
     QVERIFY(parsed.isEmpty());
+}
+
+void TestInputScript::checkLines_data()
+{
+    // checks: "frame:hash" joined by spaces; error: empty when the text is good.
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("checks");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray h = "0123456789abcdef";
+    QTest::newRow("a replay") << QByteArray("# shmup replay 1\n0 7 1\n# check 299 " + h +
+                                            "\n300 0 0\n# check 599 ffffffffffffffff\n")
+                              << QStringLiteral("299:0123456789abcdef 599:ffffffffffffffff")
+                              << QString();
+    QTest::newRow("other comments stay comments")
+        << QByteArray("#check 5 x\n# checking 5\n## check 1\n# check\t7\t00000000000000aa\r\n")
+        << QStringLiteral("7:00000000000000aa") << QString();
+    QTest::newRow("no hash") << QByteArray("0 0 0\n# check 5\n") << QString()
+                             << QStringLiteral("line 2: a check line is \"# check FRAME HASH\"");
+    QTest::newRow("a word more") << QByteArray("# check 5 " + h + " x\n") << QString()
+                                 << QStringLiteral("line 1: a check line is");
+    QTest::newRow("negative frame")
+        << QByteArray("# check -1 " + h + "\n") << QString()
+        << QStringLiteral("line 1: check FRAME \"-1\" is not a frame number");
+    QTest::newRow("frame past int") << QByteArray("# check 2147483648 " + h + "\n") << QString()
+                                    << QStringLiteral("line 1: check FRAME \"2147483648\" is not");
+    QTest::newRow("same frame twice")
+        << QByteArray("# check 10 " + h + "\n# check 10 " + h + "\n") << QString()
+        << QStringLiteral("line 2: check FRAME 10 does not come after the check of frame 10");
+    QTest::newRow("upper-case hash") << QByteArray("# check 1 0123456789ABCDEF\n") << QString()
+                                     << QStringLiteral("line 1: check HASH \"0123456789ABCDEF\"");
+    QTest::newRow("15 digits") << QByteArray("# check 1 0123456789abcde\n") << QString()
+                               << QStringLiteral("line 1: check HASH");
+    QTest::newRow("17 digits") << QByteArray("# check 1 0123456789abcdef0\n") << QString()
+                               << QStringLiteral("line 1: check HASH");
+}
+
+// Check lines are read only when asked for; either way the steps are the same,
+// and a reader that does not verify skips even a broken check line.
+void TestInputScript::checkLines()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, checks);
+    QFETCH(QString, error);
+
+    QVector<InputScript::Step> plain;
+    QString plainError;
+    QVERIFY2(InputScript::parse(text, plain, plainError), qPrintable(plainError));
+
+    QVector<InputScript::Step> steps{{0, 1, true}};
+    QVector<InputScript::Check> parsed{{3, 3}};
+    QString message;
+    const bool ok = InputScript::parse(text, steps, parsed, message);
+    if (!error.isEmpty()) {
+        QVERIFY(!ok);
+        QVERIFY2(message.startsWith(error), qPrintable(message));
+        QVERIFY(steps.isEmpty() && parsed.isEmpty());
+        return;
+    }
+    QVERIFY2(ok, qPrintable(message));
+    QCOMPARE(describe(steps), describe(plain));
+    QStringList got;
+    for (const InputScript::Check &check : std::as_const(parsed))
+        got.append(
+            QStringLiteral("%1:%2").arg(check.frame).arg(check.hash, 16, 16, QLatin1Char('0')));
+    QCOMPARE(got.join(QLatin1Char(' ')), checks);
 }
 
 void TestInputScript::axesInvertDirectionCode()

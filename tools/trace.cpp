@@ -1,51 +1,70 @@
 // shmup-trace: runs the game without a window and prints one line per frame
 // (optionally every task), for regression checks and replays.
 
+#include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSize>
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <unistd.h>
-#include <vector>
 #ifdef SHMUP_SDL
 #include <SDL.h>
 #endif
 
+#include "framepictures.h"
 #include "inputscript.h"
 #include "joystick.h"
-#include "taskbg.h"
-#include "taskenemy1.h"
-#include "taskenemy2.h"
-#include "taskenemybullet.h"
-#include "taskexplode.h"
+#include "replaychecker.h"
+#include "statedump.h"
 #include "taskmain.h"
 #include "taskmanager.h"
-#include "taskmybullet.h"
-#include "taskmyship.h"
+#include "view.h"
 
 namespace {
 
 const char usage[] =
     "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
+    "                   [--verify] [--png DIR (--png-at LIST | --png-every K)]\n"
+    "                   [--no-debug-line] [--screen WxH]\n"
     "Runs the game without a window and prints one line per frame.\n"
     "\n"
-    "  --frames N    number of frames to run (default 600)\n"
+    "  --frames N    number of frames to run (default 600; with --verify, up to\n"
+    "                the replay's last check line)\n"
     "  --input FILE  joystick script: lines \"FRAME DIR FIRE\"; from frame FRAME\n"
     "                on, direction code DIR (0..8) and fire held if FIRE != 0\n"
     "  --dump        after each frame line, one line per task in list order\n"
     "  --rss-every K after every K frames, write \"frames=F rss_kb=N\" on stderr:\n"
     "                the resident memory of the process then (Linux only)\n"
+    "  --verify      play the --input replay and compare its check lines\n"
+    "                (\"# check FRAME HASH\") with the game instead of printing\n"
+    "                the trace: exit 0 if all match, 1 at the first that does not\n"
+    "  --png DIR     write what the window shows after the frames asked for by\n"
+    "                --png-at or --png-every as DIR/frame-NNNNNN.png\n"
+    "  --png-at LIST frames as numbers and ranges, e.g. 0,64,100-120\n"
+    "  --png-every K frames 0, K, 2K, ...\n"
+    "  --no-debug-line  leave the debug line out of the pictures\n"
+    "  --screen WxH  picture the game as a screen of that size shows it (the\n"
+    "                640x480 picture centred on black, scaled to fit)\n"
     "  --help        show this help\n";
 
 struct Options {
     int frames = 600;
+    bool framesGiven = false;
     QString input;
     bool hasInput = false;
     bool dump = false;
     int rssEvery = 0;
+    bool verify = false;
+    QString pngDir;
+    FramePictures pictures;
+    bool hidePictureDebugLine = false;
+    QSize screen; // invalid: the 640x480 window
 };
 
 // One line on stderr and the status that says "bad invocation or input".
@@ -74,6 +93,22 @@ bool parseFrames(const QString &text, int &frames)
     return ok;
 }
 
+// "WxH", each from 1 to 16384.
+bool parseScreen(const QString &text, QSize &size)
+{
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return false;
+    int width = 0;
+    int height = 0;
+    if (parts.at(0).size() > 5 || parts.at(1).size() > 5 || !parseFrames(parts.at(0), width) ||
+        !parseFrames(parts.at(1), height) || width < 1 || height < 1 || width > 16384 ||
+        height > 16384)
+        return false;
+    size = QSize(width, height);
+    return true;
+}
+
 // Returns -1 when the options are good, otherwise the exit status.
 int parseOptions(const QStringList &args, Options &options)
 {
@@ -95,8 +130,18 @@ int parseOptions(const QStringList &args, Options &options)
             options.dump = true;
             continue;
         }
+        if (arg == QLatin1String("--verify") && !hasValue) {
+            options.verify = true;
+            continue;
+        }
+        if (arg == QLatin1String("--no-debug-line") && !hasValue) {
+            options.hidePictureDebugLine = true;
+            continue;
+        }
         if (arg != QLatin1String("--frames") && arg != QLatin1String("--input") &&
-            arg != QLatin1String("--rss-every"))
+            arg != QLatin1String("--rss-every") && arg != QLatin1String("--png") &&
+            arg != QLatin1String("--png-at") && arg != QLatin1String("--png-every") &&
+            arg != QLatin1String("--screen"))
             return usageError(QStringLiteral("unknown option \"%1\"").arg(args.at(i)));
         if (!hasValue) {
             if (i + 1 >= args.size())
@@ -107,6 +152,24 @@ int parseOptions(const QStringList &args, Options &options)
             if (!parseFrames(value, options.frames))
                 return usageError(
                     QStringLiteral("--frames wants a non-negative integer, not \"%1\"").arg(value));
+            options.framesGiven = true;
+        } else if (arg == QLatin1String("--png")) {
+            if (value.isEmpty())
+                return usageError(QStringLiteral("--png needs a folder"));
+            options.pngDir = value;
+        } else if (arg == QLatin1String("--screen")) {
+            if (!parseScreen(value, options.screen))
+                return usageError(
+                    QStringLiteral("--screen wants WIDTHxHEIGHT, each from 1 to 16384, not \"%1\"")
+                        .arg(value));
+        } else if (arg == QLatin1String("--png-at")) {
+            QString error;
+            if (!FramePictures::parseList(value, options.pictures.ranges, error))
+                return usageError(QStringLiteral("--png-at: %1").arg(error));
+        } else if (arg == QLatin1String("--png-every")) {
+            if (!parseFrames(value, options.pictures.every) || options.pictures.every == 0)
+                return usageError(
+                    QStringLiteral("--png-every wants a positive integer, not \"%1\"").arg(value));
         } else if (arg == QLatin1String("--rss-every")) {
             if (!parseFrames(value, options.rssEvery) || options.rssEvery == 0)
                 return usageError(
@@ -118,24 +181,32 @@ int parseOptions(const QStringList &args, Options &options)
             options.hasInput = true;
         }
     }
+    const bool picturesAsked = !options.pictures.ranges.isEmpty() || options.pictures.every > 0;
+    if (!options.pngDir.isEmpty() && !picturesAsked)
+        return usageError(QStringLiteral("--png needs --png-at or --png-every"));
+    if (options.pngDir.isEmpty() &&
+        (picturesAsked || options.hidePictureDebugLine || options.screen.isValid()))
+        return usageError(
+            QStringLiteral("--png-at, --png-every, --no-debug-line and --screen need --png"));
+    if (options.verify && !options.hasInput)
+        return usageError(QStringLiteral("--verify needs --input FILE"));
+    if (options.verify && options.dump)
+        return usageError(QStringLiteral("--verify prints no trace, so no --dump"));
     return -1;
 }
 
-// Reads and checks the script. Returns -1 on success, otherwise the exit status.
-int loadInput(const QString &path, QVector<InputScript::Step> &steps)
+// Reads and checks the script; with `checks`, its check lines too. Returns -1
+// on success, otherwise the exit status.
+int loadInput(const QString &path, QVector<InputScript::Step> &steps,
+              QVector<InputScript::Check> *checks)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return inputError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    // Scripts are small; the cap keeps a huge file or /dev/zero from using up memory.
-    const qint64 maxBytes = 64 * 1024 * 1024;
-    const QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return inputError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    if (bytes.size() > maxBytes)
-        return inputError(QStringLiteral("%1: larger than 64 MB, not a joystick script").arg(path));
+    QByteArray bytes;
     QString error;
-    if (!InputScript::parse(bytes, steps, error))
+    if (!InputScript::readFile(path, bytes, error))
+        return inputError(error);
+    const bool parsed = checks ? InputScript::parse(bytes, steps, *checks, error)
+                               : InputScript::parse(bytes, steps, error);
+    if (!parsed)
         return inputError(QStringLiteral("%1: %2").arg(path, error));
     return -1;
 }
@@ -156,140 +227,6 @@ long residentKb()
     return resident * (pageSize / 1024);
 }
 
-enum class Kind {
-    Background,
-    Director,
-    Ship,
-    Shot,
-    Aiming,
-    EnemyBullet,
-    Splitting,
-    Explosion,
-    Other
-};
-
-Kind kindOf(const Task *task)
-{
-    if (dynamic_cast<const taskEnemyBullet *>(task))
-        return Kind::EnemyBullet;
-    if (dynamic_cast<const taskEnemy1 *>(task))
-        return Kind::Aiming;
-    if (dynamic_cast<const taskExplode *>(task))
-        return Kind::Explosion;
-    if (dynamic_cast<const taskMyBullet *>(task))
-        return Kind::Shot;
-    if (dynamic_cast<const taskEnemy2 *>(task))
-        return Kind::Splitting;
-    if (dynamic_cast<const taskMyShip *>(task))
-        return Kind::Ship;
-    if (dynamic_cast<const taskBG *>(task))
-        return Kind::Background;
-    if (dynamic_cast<const taskMain *>(task))
-        return Kind::Director;
-    return Kind::Other;
-}
-
-// %.9g of a float reads back as the same float.
-void dumpTask(Kind kind, const Task *task)
-{
-    switch (kind) {
-    case Kind::Background:
-        std::fputs("  bg\n", stdout);
-        break;
-    case Kind::Director:
-        std::printf("  main %d\n", static_cast<const taskMain *>(task)->counter);
-        break;
-    case Kind::Ship: {
-        const auto *ship = static_cast<const taskMyShip *>(task);
-        std::printf("  ship %.9g %.9g %d %d\n", double(ship->pos.x), double(ship->pos.y),
-                    ship->state, ship->damage);
-        break;
-    }
-    case Kind::Shot: {
-        const auto *shot = static_cast<const taskMyBullet *>(task);
-        std::printf("  mb %.9g %.9g %d\n", double(shot->pos.x), double(shot->pos.y), shot->damage);
-        break;
-    }
-    case Kind::Aiming: {
-        const auto *enemy = static_cast<const taskEnemy1 *>(task);
-        std::printf("  e1 %.9g %.9g %d %d\n", double(enemy->pos.x), double(enemy->pos.y),
-                    enemy->damage, enemy->fireCounter);
-        break;
-    }
-    case Kind::EnemyBullet: {
-        const auto *bullet = static_cast<const taskEnemyBullet *>(task);
-        std::printf("  eb %.9g %.9g %d %d\n", double(bullet->pos.x), double(bullet->pos.y),
-                    bullet->damage, bullet->animFrame);
-        break;
-    }
-    case Kind::Splitting: {
-        const auto *enemy = static_cast<const taskEnemy2 *>(task);
-        std::printf("  e2 %d %.9g %.9g %d\n", enemy->kind, double(enemy->pos.x),
-                    double(enemy->pos.y), enemy->damage);
-        break;
-    }
-    case Kind::Explosion: {
-        const auto *explosion = static_cast<const taskExplode *>(task);
-        std::printf("  ex %.9g %.9g %d\n", double(explosion->pos.x), double(explosion->pos.y),
-                    explosion->animFrame);
-        break;
-    }
-    case Kind::Other:
-        std::fputs("  ?\n", stdout);
-        break;
-    }
-}
-
-void printFrame(int frame, bool dump, std::vector<Kind> &kinds)
-{
-    const TaskManager *manager = TaskManager::inst();
-    const qsizetype count = manager->tasks.size();
-    kinds.resize(size_t(count));
-    int e1 = 0, e2l = 0, e2s = 0, eb = 0, mb = 0, ex = 0;
-    const taskMyShip *ship = nullptr;
-    for (qsizetype i = 0; i < count; ++i) {
-        const Task *task = manager->tasks.at(i);
-        const Kind kind = kindOf(task);
-        kinds[size_t(i)] = kind;
-        switch (kind) {
-        case Kind::Aiming:
-            ++e1;
-            break;
-        case Kind::Splitting:
-            ++(static_cast<const taskEnemy2 *>(task)->kind == 0 ? e2l : e2s);
-            break;
-        case Kind::EnemyBullet:
-            ++eb;
-            break;
-        case Kind::Shot:
-            ++mb;
-            break;
-        case Kind::Explosion:
-            ++ex;
-            break;
-        case Kind::Ship:
-            if (!ship)
-                ship = static_cast<const taskMyShip *>(task);
-            break;
-        default:
-            break;
-        }
-    }
-    const PointF &pos = manager->getMyShipPos();
-    // A missing ship prints "-": the task count then tells the checks something is wrong.
-    char state[16] = "-";
-    if (ship)
-        std::snprintf(state, sizeof state, "%d", ship->state);
-    std::printf(
-        "frame=%d tasks=%d ship=%s shippos=%.9g,%.9g e1=%d e2l=%d e2s=%d eb=%d mb=%d ex=%d\n",
-        frame, manager->getTaskCount(), state, double(pos.x), double(pos.y), e1, e2l, e2s, eb, mb,
-        ex);
-    if (dump) {
-        for (qsizetype i = 0; i < count; ++i)
-            dumpTask(kinds[size_t(i)], manager->tasks.at(i));
-    }
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -308,24 +245,48 @@ int main(int argc, char **argv)
     if (status >= 0)
         return status;
     QVector<InputScript::Step> steps;
+    QVector<InputScript::Check> checks;
     if (options.hasInput) {
-        const int inputStatus = loadInput(options.input, steps);
+        const int inputStatus = loadInput(options.input, steps, options.verify ? &checks : nullptr);
         if (inputStatus >= 0)
             return inputStatus;
+    }
+    if (options.verify) {
+        if (checks.isEmpty()) {
+            std::printf("%s has no check lines: a plain joystick script, nothing to verify\n",
+                        qPrintable(options.input));
+            return 0;
+        }
+        if (!options.framesGiven)
+            options.frames = checks.constLast().frame + 1;
     }
 
     if (options.rssEvery > 0 && residentKb() < 0)
         return inputError(QStringLiteral("--rss-every: cannot read /proc/self/statm"));
+    const bool pictures = !options.pngDir.isEmpty();
+    if (pictures && !QDir().mkpath(options.pngDir))
+        return inputError(QStringLiteral("cannot make the folder %1").arg(options.pngDir));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Pictures are painted by a real window, which needs the widgets' application.
+    std::unique_ptr<QGuiApplication> app(pictures ? new QApplication(argc, argv)
+                                                  : new QGuiApplication(argc, argv));
 
-    // The same start-up as the window's: the manager, then the scene director;
-    // the joystick comes last, as on the window's first frame tick, so the
-    // singletons also go in the same order at exit.
+    // The same start-up as the window's: the manager, then the scene director
+    // (the window's constructor does both); the joystick comes last, as on the
+    // window's first frame tick, so the singletons also go in the same order at exit.
+    // The window is never shown and runs no event loop, so its timers never fire.
+    std::unique_ptr<View> view;
     TaskManager *manager = TaskManager::inst();
-    manager->addTask(new taskMain());
+    if (pictures) {
+        view.reset(new View(nullptr));
+        view->hideDebugLine = options.hidePictureDebugLine;
+        if (options.screen.isValid())
+            view->presentOn(options.screen);
+    } else {
+        manager->addTask(new taskMain());
+    }
 
     // Only the script steers the ship: no device, pad or keyboard is ever
     // opened for a trace, so none can leak into it.
@@ -335,16 +296,40 @@ int main(int argc, char **argv)
     };
     Joystick::inst();
 
-    std::vector<Kind> kinds;
+    ReplayChecker checker(checks);
+    QByteArray text;
     for (int frame = 0; frame < options.frames; ++frame) {
         Joystick::inst()->pool();
         manager->oneFrame();
-        printFrame(frame, options.dump, kinds);
+        if (options.verify) {
+            if (!checker.frameDone(frame)) {
+                std::printf("%s\n", qPrintable(checker.mismatchText()));
+                std::fflush(stdout);
+                return 1;
+            }
+        } else {
+            text.clear();
+            StateDump::append(text, frame, options.dump);
+            std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        }
+        // One paint per frame, as the window does, so that what blinks blinks as there.
+        if (pictures) {
+            const QImage image = FramePictures::paint(*view, frame);
+            if (options.pictures.wanted(frame)) {
+                const QString name = FramePictures::fileName(options.pngDir, frame);
+                if (!image.save(name, "PNG")) {
+                    std::fprintf(stderr, "shmup-trace: cannot write %s\n", qPrintable(name));
+                    return 1;
+                }
+            }
+        }
         if (options.rssEvery > 0 && (frame + 1) % options.rssEvery == 0)
             std::fprintf(stderr, "frames=%d rss_kb=%ld\n", frame + 1, residentKb());
         if (std::ferror(stdout))
             break; // a full disk will not get emptier
     }
+    if (options.verify)
+        std::printf("replay verified: %d checks over %d frames\n", checker.passed, options.frames);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "shmup-trace: cannot write the trace: %s\n", std::strerror(errno));
         return 1;

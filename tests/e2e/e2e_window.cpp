@@ -7,67 +7,15 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "screenmatch.h"
 #include "x11window.h"
 
 namespace {
-
-// The sheet's regions of the sprites looked for on screen.
-const QRect kShipRegion(32, 0, 32, 32);
-const QRect kShotRegion(0, 0, 32, 32);
-const QRect kStarRegion(0, 32, 16, 16);
 
 QString binDir()
 {
     const QByteArray dir = qgetenv("SHMUP_BIN_DIR");
     return dir.isEmpty() ? QStringLiteral(SHMUP_BIN_DIR) : QString::fromLocal8Bit(dir);
-}
-
-// A sprite as it looks on the black background: the sheet's region over black.
-QImage spriteOnBlack(const QRect &region)
-{
-    static const QImage sheet(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"));
-    QImage sprite(region.size(), QImage::Format_RGB32);
-    sprite.fill(Qt::black);
-    QPainter painter(&sprite);
-    painter.drawImage(QPoint(0, 0), sheet, region);
-    return sprite;
-}
-
-// The share of the sprite's bright pixels found, within a small tolerance, with
-// the sprite's top-left at `at` in the picture.
-double matchAt(const QImage &picture, const QImage &sprite, const QPoint &at)
-{
-    int bright = 0;
-    int matched = 0;
-    for (int y = 0; y < sprite.height(); ++y) {
-        for (int x = 0; x < sprite.width(); ++x) {
-            const QRgb want = sprite.pixel(x, y);
-            if (qGray(want) < 60)
-                continue;
-            ++bright;
-            if (!picture.valid(at.x() + x, at.y() + y))
-                continue;
-            const QRgb got = picture.pixel(at.x() + x, at.y() + y);
-            if (qAbs(qRed(got) - qRed(want)) + qAbs(qGreen(got) - qGreen(want)) +
-                    qAbs(qBlue(got) - qBlue(want)) <=
-                24)
-                ++matched;
-        }
-    }
-    return bright ? double(matched) / bright : 0.0;
-}
-
-// Centres where the sprite is found, scanning the rectangle `area` of centres.
-QList<QPoint> findSprite(const QImage &picture, const QImage &sprite, const QRect &area,
-                         double threshold = 0.9)
-{
-    QList<QPoint> found;
-    const QPoint half(sprite.width() / 2, sprite.height() / 2);
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (matchAt(picture, sprite, QPoint(x, y) - half) >= threshold)
-                found.append(QPoint(x, y));
-    return found;
 }
 
 } // namespace

@@ -52,6 +52,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   again.at(i).fire == steps.at(i).fire,
               "written-back steps differ");
 
+    // Read with its check lines, the steps are the same; the checks increase.
+    QVector<InputScript::Step> withChecks;
+    QVector<InputScript::Check> checks;
+    QString checkError;
+    if (InputScript::parse(bytes, withChecks, checks, checkError)) {
+        check(checkError.isEmpty(), "error set on success (checks)");
+        check(withChecks.size() == steps.size(), "check lines changed the steps");
+        for (int i = 0; i < steps.size(); ++i)
+            check(withChecks.at(i).frame == steps.at(i).frame &&
+                      withChecks.at(i).dir == steps.at(i).dir &&
+                      withChecks.at(i).fire == steps.at(i).fire,
+                  "check lines changed a step");
+        for (int i = 0; i < checks.size(); ++i)
+            check(checks.at(i).frame >= 0 &&
+                      (i == 0 || checks.at(i).frame > checks.at(i - 1).frame),
+                  "check frames do not increase");
+        // Written back, the check lines read the same.
+        QByteArray replay;
+        for (const InputScript::Check &c : std::as_const(checks)) {
+            char line[64];
+            std::snprintf(line, sizeof line, "# check %d %016llx\n", c.frame,
+                          static_cast<unsigned long long>(c.hash));
+            replay += line;
+        }
+        QVector<InputScript::Check> checksAgain;
+        check(InputScript::parse(replay, withChecks, checksAgain, checkError),
+              "written-back check lines rejected");
+        check(checksAgain.size() == checks.size(), "written-back checks differ in number");
+        for (int i = 0; i < checks.size(); ++i)
+            check(checksAgain.at(i).frame == checks.at(i).frame &&
+                      checksAgain.at(i).hash == checks.at(i).hash,
+                  "written-back checks differ");
+    } else {
+        check(withChecks.isEmpty() && checks.isEmpty(), "steps or checks left after a failure");
+        check(checkError.startsWith(QLatin1String("line ")) &&
+                  !checkError.contains(QLatin1Char('\n')),
+              "check error is not one line naming the line");
+    }
+
     // Played for a few frames, the script only ever holds one step's input.
     InputScript script(steps);
     for (int frame = 0; frame < 64; ++frame) {

@@ -185,6 +185,18 @@ expect_error "missing frame count" --frames
 expect_error "missing file" --input "$work/no-such-file.txt"
 expect_error "malformed line" --input "$work/short.txt"
 grep -q 'line 3' "$work/err.err" || fail "malformed line: the message does not name line 3"
+printf '0 0 0\n# check 5 0123\n' >"$work/badcheck.txt"
+expect_error "malformed check line, verifying" --input "$work/badcheck.txt" --verify
+grep -q 'line 2' "$work/err.err" || fail "malformed check line: the message does not name line 2"
+run --frames 3 --input "$work/badcheck.txt" >/dev/null 2>&1 || fail "a malformed check line is not a comment when not verifying"
+expect_error "verify without a replay" --verify
+expect_error "pictures without frames" --png "$work/png"
+expect_error "frames without pictures" --png-at 1
+expect_error "bad frame list" --png "$work/png" --png-at 5-2
+expect_error "zero picture step" --png "$work/png" --png-every 0
+expect_error "bad screen" --png "$work/png" --png-at 1 --screen 640x
+: >"$work/a-file"
+expect_error "pictures into a file" --frames 2 --png "$work/a-file/png" --png-at 1
 
 status=0
 run --help >"$work/help" 2>/dev/null || status=$?

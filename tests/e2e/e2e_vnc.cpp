@@ -1,0 +1,300 @@
+// The real game on Qt's vnc platform, the board's display path without the
+// hardware and without any X server: looked at and played through an RFB
+// client of our own.
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <memory>
+
+#include "rfbclient.h"
+#include "screenmatch.h"
+
+namespace {
+
+QString binDir()
+{
+    const QByteArray dir = qgetenv("SHMUP_BIN_DIR");
+    return dir.isEmpty() ? QStringLiteral(SHMUP_BIN_DIR) : QString::fromLocal8Bit(dir);
+}
+
+// A port nobody listens on now (the game's server takes it a moment later).
+quint16 freePort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::Any, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+// Whether every pixel outside `inside` is black.
+bool blackOutside(const QImage &image, const QRect &inside)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!inside.contains(x, y) && image.pixel(x, y) != qRgb(0, 0, 0))
+                return false;
+    return true;
+}
+
+// How many pixels of `area` are light, as the debug line's box is.
+int lightPixels(const QImage &image, const QRect &area)
+{
+    int light = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) > 150)
+                ++light;
+    return light;
+}
+
+} // namespace
+
+class E2eVnc : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void pictureOnScreen_data();
+    void pictureOnScreen();
+    void shrunkPictureShowsTheShip();
+    void keysSteerAndFire();
+    void quitting_data();
+    void quitting();
+
+private:
+    void startGame(const QSize &screen);
+    void waitUntil(qint64 ms) const;
+    QImage grab();
+    QString stderrText();
+
+    QProcess game;
+    QTemporaryDir runtimeDir;
+    std::unique_ptr<RfbClient> rfb;
+    QElapsedTimer started;
+};
+
+void E2eVnc::cleanup()
+{
+    if (game.state() != QProcess::NotRunning) {
+        game.kill();
+        game.waitForFinished(5000);
+    }
+    rfb.reset();
+}
+
+// Started from its bin folder, as on the board, with no X server to be found.
+void E2eVnc::startGame(const QSize &screen)
+{
+    const quint16 port = freePort();
+    QVERIFY(port != 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // As systemd gives a session; without it Qt warns on stderr.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
+    game.setProcessEnvironment(env);
+    game.setWorkingDirectory(binDir());
+    game.setProgram(binDir() + QStringLiteral("/shmup"));
+    game.setArguments({QStringLiteral("-platform"), QStringLiteral("vnc:size=%1x%2:port=%3")
+                                                        .arg(screen.width())
+                                                        .arg(screen.height())
+                                                        .arg(port)});
+    game.start();
+    QVERIFY2(game.waitForStarted(5000), qPrintable(game.errorString()));
+    started.start();
+    rfb = std::make_unique<RfbClient>();
+    QVERIFY2(rfb->connectTo(port, 10000), qPrintable(rfb->error()));
+    QCOMPARE(rfb->screenSize(), screen);
+}
+
+void E2eVnc::waitUntil(qint64 ms) const
+{
+    while (started.elapsed() < ms)
+        QTest::qWait(10);
+}
+
+QImage E2eVnc::grab()
+{
+    const QImage picture = rfb->grab();
+    if (picture.isNull())
+        qWarning("grab: %s", qPrintable(rfb->error()));
+    return picture;
+}
+
+// The game's stderr, but for the line in which Qt's vnc server says its port.
+QString E2eVnc::stderrText()
+{
+    QStringList kept;
+    const QString text = QString::fromLocal8Bit(game.readAllStandardError());
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        if (!line.isEmpty() && !line.startsWith(QLatin1String("QVncServer created on port")))
+            kept.append(line);
+    return kept.join(QLatin1Char('\n'));
+}
+
+// The whole screen is the game's: its 640x480 picture centred on black, each
+// game pixel a factor-by-factor block, with the ship waiting at (320, 352) and
+// the starfield behind it as in a desktop window.
+void E2eVnc::pictureOnScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<int>("factor");
+    QTest::newRow("640x480: as in a window") << QSize(640, 480) << QPoint(0, 0) << 1;
+    QTest::newRow("800x600: offset by (80, 60)") << QSize(800, 600) << QPoint(80, 60) << 1;
+    QTest::newRow("1280x960: 2x2 blocks") << QSize(1280, 960) << QPoint(0, 0) << 2;
+}
+
+void E2eVnc::pictureOnScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QPoint, offset);
+    QFETCH(int, factor);
+
+    startGame(screen);
+    // The ship waits at (320, 352) from its 65th frame (about 1.05 s in) until
+    // the first enemy reaches it, near frame 178 (2.8 s): look in between.
+    waitUntil(1900);
+    const QImage picture = grab();
+    QCOMPARE(picture.size(), screen);
+    const QRect area(offset, QSize(640, 480) * factor);
+    QVERIFY2(blackOutside(picture, area), "not black around the picture");
+
+    // The game's own picture, one pixel a block; every block is one colour but
+    // in the debug line's corner, whose text is laid out anew at the larger size.
+    QImage game(640, 480, QImage::Format_RGB32);
+    int mixedBlocks = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const QPoint corner = offset + QPoint(x, y) * factor;
+            const QRgb colour = picture.pixel(corner);
+            game.setPixel(x, y, colour);
+            if (x < 320 && y < 48)
+                continue;
+            for (int j = 0; j < factor; ++j)
+                for (int i = 0; i < factor; ++i)
+                    if (picture.pixel(corner + QPoint(i, j)) != colour)
+                        ++mixedBlocks;
+        }
+    QCOMPARE(mixedBlocks, 0);
+
+    const QList<QPoint> ships =
+        findSprite(game, spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
+    if (!ships.contains(QPoint(320, 352)))
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc.png")));
+    QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352) (see e2e-vnc.png)");
+    const QList<QPoint> stars =
+        findSprite(game, spriteOnBlack(kStarRegion), QRect(8, 60, 624, 412), 0.95);
+    QVERIFY2(stars.size() >= 20, qPrintable(QStringLiteral("%1 stars").arg(stars.size())));
+    // The debug line's light box is at the picture's top left.
+    const int light = lightPixels(game, QRect(32, 24, 60, 8));
+    QVERIFY2(light > 120, qPrintable(QStringLiteral("no debug line at the top left: %1 light "
+                                                    "pixels of 480")
+                                         .arg(light)));
+}
+
+// On a 480x272 panel the picture is shrunk to 363x272 at x 58, so the ship,
+// waiting at (320, 352), shows about 18 pixels wide near (239.5, 199.5).
+void E2eVnc::shrunkPictureShowsTheShip()
+{
+    startGame(QSize(480, 272));
+    waitUntil(1900);
+    const QImage picture = grab();
+    QCOMPARE(picture.size(), QSize(480, 272));
+    const QRect area(58, 0, 363, 272);
+    QVERIFY2(blackOutside(picture, area), "not black around the picture");
+
+    // The ship as the game draws it there: through the same transform, smoothed.
+    QImage expected(picture.size(), QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    {
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(area.topLeft());
+        painter.scale(area.width() / 640.0, area.height() / 480.0);
+        painter.drawImage(QPoint(320 - 16, 352 - 16), spriteOnBlack(kShipRegion));
+    }
+    // Centred on (240, 200), searched within 3 pixels.
+    const QImage ship = expected.copy(230, 190, 20, 20);
+    const QList<QPoint> found = findSprite(picture, ship, QRect(237, 197, 7, 7), 0.8);
+    if (!found.contains(QPoint(240, 200)))
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc-shrunk.png")));
+    QVERIFY2(found.contains(QPoint(240, 200)),
+             "no shrunk ship near (240, 200) (see e2e-vnc-shrunk.png)");
+    // The whole picture is there: the debug line's box near its top-left corner.
+    const int light = lightPixels(picture, QRect(area.left() + 19, 14, 30, 4));
+    QVERIFY2(light > 40, qPrintable(QStringLiteral("no debug line at the top left: %1 light "
+                                                   "pixels of 120")
+                                        .arg(light)));
+}
+
+// Keys pressed through the RFB client reach the game as a keyboard's do.
+void E2eVnc::keysSteerAndFire()
+{
+    startGame(QSize(640, 480));
+    waitUntil(1300); // the ship is active from about 1.05 s
+    QVERIFY(rfb->key(RfbClient::kLeft, true));
+    QVERIFY(rfb->key(RfbClient::kZ, true));
+    QTest::qWait(400); // about 25 frames at 4 pixels a frame
+    const QImage picture = grab();
+    QVERIFY(rfb->key(RfbClient::kLeft, false));
+    QVERIFY(rfb->key(RfbClient::kZ, false));
+    QVERIFY(!picture.isNull());
+
+    // The newest shot is drawn over the ship's middle: look for the rest of it.
+    QImage wings = spriteOnBlack(kShipRegion);
+    QPainter(&wings).fillRect(QRect(wings.width() / 2 - 5, 0, 10, wings.height()), Qt::black);
+    const QList<QPoint> ships = findSprite(picture, wings, QRect(100, 350, 201, 5));
+    if (ships.isEmpty())
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc-keys.png")));
+    QVERIFY2(!ships.isEmpty(), "no ship found left of x 300 at y 352 (see e2e-vnc-keys.png)");
+    const QPoint ship = ships.first();
+    QCOMPARE(ship.y(), 352);
+
+    // A trail of shots above and to the right of the ship as it moves left.
+    QImage shotTop = spriteOnBlack(kShotRegion);
+    QPainter(&shotTop).fillRect(QRect(0, 16, shotTop.width(), 16), Qt::black);
+    const QList<QPoint> shots =
+        findSprite(picture, shotTop, QRect(ship.x(), 16, 320 - ship.x() + 1, 330), 0.75);
+    if (shots.size() < 3)
+        picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc-keys.png")));
+    QVERIFY2(shots.size() >= 3,
+             qPrintable(QStringLiteral("%1 shots (see e2e-vnc-keys.png)").arg(shots.size())));
+}
+
+// Escape from the RFB client's keyboard, and the signals a service manager or
+// a terminal sends, end the game through its event loop: status 0, and nothing
+// on stderr but Qt's own line about the server's port.
+void E2eVnc::quitting_data()
+{
+    QTest::addColumn<int>("signal"); // 0: press Escape instead
+    QTest::newRow("Escape") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void E2eVnc::quitting()
+{
+    QFETCH(int, signal);
+    startGame(QSize(800, 600));
+    waitUntil(1000);
+    QVERIFY(!grab().isNull()); // the game is up and drawing
+    if (signal == 0) {
+        QVERIFY(rfb->key(RfbClient::kEscape, true));
+        QVERIFY(rfb->key(RfbClient::kEscape, false));
+    } else {
+        QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
+    }
+    QVERIFY2(game.waitForFinished(10000), "the game did not end");
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+    QCOMPARE(stderrText(), QString());
+}
+
+QTEST_MAIN(E2eVnc)
+#include "e2e_vnc.moc"

@@ -1,0 +1,242 @@
+#include <QtTest>
+
+#include "framepictures.h"
+#include "inputscript.h"
+#include "testsupport.h"
+#include "view.h"
+
+namespace {
+
+QString describe(const QVector<FramePictures::Range> &ranges)
+{
+    QStringList parts;
+    for (const FramePictures::Range &range : ranges)
+        parts.append(QStringLiteral("%1-%2").arg(range.first).arg(range.last));
+    return parts.join(QLatin1Char(' '));
+}
+
+// The script both games play: fire and steer once the ship is in, so that
+// shots, enemies and the parallax all show.
+const char script[] = "0 7 1\n66 3 1\n90 8 0\n";
+const int pictureFrames = 70;
+
+// Fraction of the ship sprite's bright pixels found in `picture` with the ship
+// centred on `centre`: near 1 when the ship is drawn there, near 0 when not.
+double shipShown(const QImage &picture, const QImage &sheet, QPoint centre)
+{
+    int bright = 0;
+    int found = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const QRgb sprite = sheet.pixel(32 + x, y);
+            const QPoint at(centre.x() - 16 + x, centre.y() - 16 + y);
+            if (qAlpha(sprite) != 255 || qRed(sprite) + qGreen(sprite) + qBlue(sprite) < 150 ||
+                !picture.rect().contains(at))
+                continue;
+            ++bright;
+            found += (picture.pixel(at) & 0xffffff) == (sprite & 0xffffff);
+        }
+    return bright ? double(found) / bright : 0.0;
+}
+
+// Runs the trace tool on the script with --png for frames 0 .. pictureFrames - 1
+// (and `extra`), from bin/ as the game runs, so that the sprite sheet is
+// found; returns the pictures, or none on failure.
+QVector<QImage> tracePictures(const QTemporaryDir &dir, const QString &name,
+                              const QStringList &extra = {})
+{
+    const QString scriptFile = dir.filePath(QStringLiteral("script.txt"));
+    QFile file(scriptFile);
+    if (!file.exists() && file.open(QIODevice::WriteOnly)) {
+        file.write(script);
+        file.close();
+    }
+    const QString out = dir.filePath(name);
+    QProcess trace;
+    trace.setWorkingDirectory(QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath());
+    trace.start(QStringLiteral(SHMUP_TRACE),
+                QStringList{QStringLiteral("--frames"), QString::number(pictureFrames + 10),
+                            QStringLiteral("--input"), scriptFile, QStringLiteral("--png"), out,
+                            QStringLiteral("--png-at"),
+                            QStringLiteral("0-%1").arg(pictureFrames - 1)} +
+                    extra);
+    QVector<QImage> pictures;
+    if (!trace.waitForFinished(120000) || trace.exitCode() != 0)
+        return pictures;
+    for (int frame = 0; frame < pictureFrames; ++frame) {
+        QImage picture(FramePictures::fileName(out, frame));
+        if (picture.isNull())
+            return {};
+        pictures.append(picture.convertToFormat(QImage::Format_RGB32));
+    }
+    // Only the frames asked for.
+    if (QFile::exists(FramePictures::fileName(out, pictureFrames)))
+        return {};
+    return pictures;
+}
+
+} // namespace
+
+// Pictures of frames: the frame list, the frame rate the debug line shows, and
+// the pictures themselves against a real window's paint.
+class TestFramePictures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase() { resetWorld(); }
+    void parseList_data();
+    void parseList();
+    void fpsAsTheWindowCountsIt();
+    void picturesAreTheWindowsPaint_data();
+    void picturesAreTheWindowsPaint();
+    void entering_shipBlinks();
+
+private:
+    QTemporaryDir dir;
+    QVector<QImage> pictures; // from the trace tool, frames 0 .. pictureFrames - 1
+};
+
+void TestFramePictures::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    pictures = tracePictures(dir, QStringLiteral("window"));
+    QCOMPARE(pictures.size(), pictureFrames);
+}
+
+void TestFramePictures::parseList_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("ranges"); // empty when the list is refused
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("one frame") << "7"
+                               << "7-7" << QString();
+    QTest::newRow("numbers and a range") << "0,64,100-120"
+                                         << "0-0 64-64 100-120" << QString();
+    QTest::newRow("a range of one") << "5-5"
+                                    << "5-5" << QString();
+    QTest::newRow("empty") << "" << QString() << "\"\" in the frame list";
+    QTest::newRow("empty item") << "1,,2" << QString() << "\"\" in the frame list";
+    QTest::newRow("a word") << "ten" << QString() << "\"ten\" in the frame list";
+    QTest::newRow("open range") << "3-" << QString() << "\"3-\" in the frame list";
+    QTest::newRow("negative") << "-3" << QString() << "\"-3\" in the frame list";
+    QTest::newRow("a sign") << "+3" << QString() << "\"+3\" in the frame list";
+    QTest::newRow("spaces") << "1, 2" << QString() << "\" 2\" in the frame list";
+    QTest::newRow("backwards") << "9-3" << QString() << "the range \"9-3\" ends before it starts";
+    QTest::newRow("too large") << "99999999999" << QString() << "\"99999999999\" in the";
+}
+
+void TestFramePictures::parseList()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, ranges);
+    QFETCH(QString, error);
+    QVector<FramePictures::Range> parsed{{1, 2}};
+    QString message;
+    const bool ok = FramePictures::parseList(text, parsed, message);
+    QCOMPARE(ok, !ranges.isEmpty());
+    QCOMPARE(describe(parsed), ranges);
+    if (!ok)
+        QVERIFY2(message.startsWith(error), qPrintable(message));
+}
+
+// A window whose timers keep time: frame k ticks at 16 (k + 1) ms and the
+// sampling timer every 1000 ms, the frame first when both fall due together
+// (it was started first). After each frame tick the window shows what the
+// pictures show.
+void TestFramePictures::fpsAsTheWindowCountsIt()
+{
+    View view;
+    qint64 nextSample = 1000;
+    for (int frame = 0; frame < 400; ++frame) {
+        const qint64 at = 16 * (qint64(frame) + 1);
+        while (nextSample < at) {
+            QTimerEvent sample(view.fpsTimerId);
+            QCoreApplication::sendEvent(&view, &sample);
+            nextSample += 1000;
+        }
+        QTimerEvent tick(view.frameTimerId);
+        QCoreApplication::sendEvent(&view, &tick);
+        QCOMPARE(FramePictures::fpsAt(frame), view.fps);
+    }
+    QCOMPARE(FramePictures::fpsAt(61), 0);
+    QCOMPARE(FramePictures::fpsAt(62), 62);
+    QCOMPARE(FramePictures::fpsAt(125), 63);
+}
+
+void TestFramePictures::picturesAreTheWindowsPaint_data()
+{
+    QTest::addColumn<QSize>("screen"); // invalid: the 640x480 window
+    QTest::newRow("the window") << QSize();
+    QTest::newRow("a screen twice as large") << QSize(1280, 960);
+    QTest::newRow("a small wide screen") << QSize(480, 272);
+}
+
+// The same game in a window, one paint (a grab) after each frame tick, looks
+// exactly like the trace tool's pictures, debug line included.
+void TestFramePictures::picturesAreTheWindowsPaint()
+{
+    QFETCH(QSize, screen);
+    const QVector<QImage> traced =
+        screen.isValid()
+            ? tracePictures(dir,
+                            QStringLiteral("screen-%1x%2").arg(screen.width()).arg(screen.height()),
+                            {QStringLiteral("--screen"),
+                             QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())})
+            : pictures;
+    QCOMPARE(traced.size(), pictureFrames);
+
+    resetWorld();
+    const QString binDir = QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath();
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(binDir);
+    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    View view; // hidden: its frame tick's own repaint paints nothing, the grab is the one paint
+    QDir::setCurrent(saved);
+    if (screen.isValid())
+        view.presentOn(screen);
+    QVector<InputScript::Step> steps;
+    QString error;
+    QVERIFY(InputScript::parse(script, steps, error));
+    Joystick::inst()->addSource(new InputScript(steps));
+
+    qint64 nextSample = 1000;
+    for (int frame = 0; frame < pictureFrames; ++frame) {
+        while (nextSample < 16 * (qint64(frame) + 1)) {
+            QTimerEvent sample(view.fpsTimerId);
+            QCoreApplication::sendEvent(&view, &sample);
+            nextSample += 1000;
+        }
+        QTimerEvent tick(view.frameTimerId);
+        QCoreApplication::sendEvent(&view, &tick);
+        const QImage grabbed = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(grabbed.size(), screen.isValid() ? screen : QSize(640, 480));
+        QVERIFY2(grabbed == traced.at(frame),
+                 qPrintable(QStringLiteral("frame %1 differs from the window's paint").arg(frame)));
+    }
+}
+
+// A new ship blinks while it flies in: drawn on its first, third, fifth...
+// paint, so on even frames; at frame 64 it is in place and drawn from then on.
+void TestFramePictures::entering_shipBlinks()
+{
+    const QImage sheet = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"))
+                             .convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!sheet.isNull());
+    QString seen;
+    QString expected;
+    // Frame 64 is the first in place; the joystick moves the ship from frame 65.
+    for (int frame = 0; frame <= 64; ++frame) {
+        const int y = frame < 64 ? 480 - 2 * (frame + 1) : 352;
+        const double shown = shipShown(pictures.at(frame), sheet, QPoint(320, y));
+        QVERIFY2(shown > 0.9 || shown < 0.1,
+                 qPrintable(QStringLiteral("frame %1: %2 of the ship").arg(frame).arg(shown)));
+        seen += shown > 0.9 ? 'S' : '.';
+        expected += frame % 2 == 0 || frame >= 64 ? 'S' : '.';
+    }
+    QCOMPARE(seen, expected);
+}
+
+QTEST_MAIN(TestFramePictures)
+#include "tst_framepictures.moc"

@@ -1,0 +1,320 @@
+#include <QtTest>
+
+#include "testsupport.h"
+#include "view.h"
+
+namespace {
+
+// Draws a sprite centred on each corner and each edge's middle, half off the screen.
+class EdgeSprites : public Task {
+public:
+    EdgeSprites() : Task(0) {}
+    void oneFrame() override {}
+    void render(QPainter *painter) override
+    {
+        const QList<QPoint> centres = {{0, 0},     {320, 0},   {640, 0}, {640, 240},
+                                       {640, 480}, {320, 480}, {0, 480}, {0, 240}};
+        for (const QPoint &centre : centres)
+            Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, centre, QPoint(32, 0),
+                                       QSize(32, 32));
+    }
+};
+
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// Whether every pixel of `image` outside `inside` is black.
+bool blackOutside(const QImage &image, const QRect &inside)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!inside.contains(x, y) && image.pixel(x, y) != kBlack)
+                return false;
+    return true;
+}
+
+// The rectangle of `image` holding pixels of `colour`, within `area`.
+QRect areaOf(const QImage &image, QRgb colour, const QRect &area)
+{
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) == colour)
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+} // namespace
+
+// The game's 640x480 picture on screens of other sizes: centred on black,
+// scaled up by whole factors, or shrunk with its aspect kept.
+class TestPresentation : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanupTestCase();
+    void placement_data();
+    void placement();
+    void fullScreenPlatforms();
+    void factorOneIsTodaysPicture();
+    void offsetOnALargerScreen();
+    void wholeFactorsMakeBlocks_data();
+    void wholeFactorsMakeBlocks();
+    void shrunkPictureIsWhole();
+    void spritesStayInsideThePicture_data();
+    void spritesStayInsideThePicture();
+    void scaledWindowIsFixed();
+
+private:
+    QImage shot(const QSize &screen = QSize(), int frames = 0);
+    QRect debugBox(const QImage &onePicture);
+};
+
+void TestPresentation::init()
+{
+    resetWorld();
+    useSheet(QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png")));
+}
+
+void TestPresentation::cleanupTestCase()
+{
+    resetWorld();
+}
+
+// The window's picture after `frames` frames of the default game, as the
+// default window (no screen given) or presented on `screen`, painted on white
+// so that anything left unpainted shows.
+QImage TestPresentation::shot(const QSize &screen, int frames)
+{
+    resetManager();
+    srand(1);
+    View view;
+    if (screen.isValid())
+        view.presentOn(screen);
+    for (int i = 0; i < frames; ++i)
+        TaskManager::inst()->oneFrame();
+    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    view.render(&image);
+    return image;
+}
+
+// The debug line's opaque box in a 1x picture: the pixels of the window's
+// background colour near the line's base-line point (32, 32).
+QRect TestPresentation::debugBox(const QImage &onePicture)
+{
+    View view;
+    const QRgb background = view.palette().color(view.backgroundRole()).rgb();
+    return areaOf(onePicture, background, QRect(0, 0, 320, 64));
+}
+
+void TestPresentation::placement_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("picture");
+    QTest::newRow("640x480: as designed") << QSize(640, 480) << QRect(0, 0, 640, 480);
+    QTest::newRow("800x600: centred at 1x") << QSize(800, 600) << QRect(80, 60, 640, 480);
+    QTest::newRow("1024x768: centred at 1x") << QSize(1024, 768) << QRect(192, 144, 640, 480);
+    QTest::newRow("1280x960: 2x, filled") << QSize(1280, 960) << QRect(0, 0, 1280, 960);
+    QTest::newRow("1920x1080: 2x, letterboxed") << QSize(1920, 1080) << QRect(320, 60, 1280, 960);
+    QTest::newRow("1280x720: 1x, height limits") << QSize(1280, 720) << QRect(320, 120, 640, 480);
+    QTest::newRow("3840x2160: 4x") << QSize(3840, 2160) << QRect(640, 120, 2560, 1920);
+    QTest::newRow("480x272: shrunk to the height") << QSize(480, 272) << QRect(58, 0, 363, 272);
+    QTest::newRow("320x240: shrunk by half") << QSize(320, 240) << QRect(0, 0, 320, 240);
+    QTest::newRow("480x800: shrunk to the width") << QSize(480, 800) << QRect(0, 220, 480, 360);
+    QTest::newRow("640x400: height limits, shrunk") << QSize(640, 400) << QRect(53, 0, 533, 400);
+}
+
+void TestPresentation::placement()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QRect, picture);
+    QCOMPARE(View::placePicture(screen), picture);
+    // --scale is brought down to that factor, but never below 1.
+    QCOMPARE(View::largestScale(screen), qMax(1, picture.width() / 640));
+    View view;
+    view.presentOn(screen);
+    QCOMPARE(view.size(), screen);
+    QCOMPARE(view.pictureRect(), picture);
+}
+
+void TestPresentation::fullScreenPlatforms()
+{
+    for (const char *name : {"linuxfb", "eglfs", "vnc"})
+        QVERIFY2(View::isFullScreenPlatform(QLatin1String(name)), name);
+    for (const char *name : {"xcb", "wayland", "offscreen", "minimal", ""})
+        QVERIFY2(!View::isFullScreenPlatform(QLatin1String(name)), name);
+}
+
+// Presented on a 640x480 screen or at factor 1, the window paints what the
+// designed window paints, pixel for pixel.
+void TestPresentation::factorOneIsTodaysPicture()
+{
+    const QImage designed = shot();
+    QCOMPARE(designed.size(), QSize(640, 480));
+    QVERIFY(!debugBox(designed).isEmpty());
+    QCOMPARE(shot(QSize(640, 480)), designed);
+
+    resetManager();
+    srand(1);
+    View view;
+    view.presentScaled(1);
+    QImage scaledOne(640, 480, QImage::Format_ARGB32_Premultiplied);
+    scaledOne.fill(Qt::white);
+    view.render(&scaledOne);
+    QCOMPARE(scaledOne, designed);
+}
+
+void TestPresentation::offsetOnALargerScreen()
+{
+    const QImage designed = shot(QSize(), 90);
+    const QImage larger = shot(QSize(800, 600), 90);
+    QCOMPARE(larger.copy(80, 60, 640, 480), designed);
+    QVERIFY(blackOutside(larger, QRect(80, 60, 640, 480)));
+}
+
+// Every game pixel is a factor-by-factor block of the 1x picture's pixel, but
+// for the debug line: its text is laid out again at the larger size (sharper
+// glyphs, not doubled ones), so only its box is compared, by size.
+void TestPresentation::wholeFactorsMakeBlocks_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<int>("factor");
+    QTest::newRow("1280x960") << QSize(1280, 960) << QPoint(0, 0) << 2;
+    QTest::newRow("1920x1080, letterboxed") << QSize(1920, 1080) << QPoint(320, 60) << 2;
+    QTest::newRow("1920x1440") << QSize(1920, 1440) << QPoint(0, 0) << 3;
+}
+
+void TestPresentation::wholeFactorsMakeBlocks()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QPoint, offset);
+    QFETCH(int, factor);
+
+    // By frame 90 the ship waits at (320, 352) and enemies have come in.
+    const QImage designed = shot(QSize(), 90);
+    const QImage big = shot(screen, 90);
+    const QRect box = debugBox(designed);
+    const QRect skipped = box.adjusted(-2, -2, 2, 2);
+    int differing = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            if (skipped.contains(x, y))
+                continue;
+            for (int j = 0; j < factor; ++j)
+                for (int i = 0; i < factor; ++i)
+                    if (big.pixel(offset.x() + x * factor + i, offset.y() + y * factor + j) !=
+                        designed.pixel(x, y))
+                        ++differing;
+        }
+    QCOMPARE(differing, 0);
+    QVERIFY(blackOutside(big, QRect(offset, QSize(640, 480) * factor)));
+
+    View view;
+    const QRgb background = view.palette().color(view.backgroundRole()).rgb();
+    const QRect bigBox =
+        areaOf(big, background, QRect(offset, QSize(320, 64) * factor)).translated(-offset);
+    const QRect expected(box.topLeft() * factor, box.size() * factor);
+    QVERIFY2(qAbs(bigBox.left() - expected.left()) <= factor &&
+                 qAbs(bigBox.top() - expected.top()) <= factor &&
+                 qAbs(bigBox.right() - expected.right()) <= 2 * factor &&
+                 qAbs(bigBox.bottom() - expected.bottom()) <= 2 * factor,
+             qPrintable(QStringLiteral("debug box at %1x: %2,%3 %4x%5; at 1x %6,%7 %8x%9")
+                            .arg(factor)
+                            .arg(bigBox.x())
+                            .arg(bigBox.y())
+                            .arg(bigBox.width())
+                            .arg(bigBox.height())
+                            .arg(box.x())
+                            .arg(box.y())
+                            .arg(box.width())
+                            .arg(box.height())));
+}
+
+// On a 480x272 panel the whole picture is there, smaller: close to the 1x
+// picture shrunk into the same place, and the waiting ship at (320, 352) shows.
+void TestPresentation::shrunkPictureIsWhole()
+{
+    // By frame 90 the ship waits at (320, 352).
+    const QImage designed = shot(QSize(), 90);
+    const QImage panel = shot(QSize(480, 272), 90);
+    const QRect picture(58, 0, 363, 272);
+    QVERIFY(blackOutside(panel, picture));
+
+    QImage expected(panel.size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::black);
+    {
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(picture), designed);
+    }
+    // Sprites shrunk one by one and the shrunk whole differ a little at edges;
+    // a misplaced or cut picture differs everywhere.
+    auto difference = [&](const QRect &area) {
+        qint64 sum = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb a = panel.pixel(x, y), b = expected.pixel(x, y);
+                sum += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) +
+                       qAbs(qBlue(a) - qBlue(b));
+            }
+        return double(sum) / (3.0 * area.width() * area.height());
+    };
+    // The ship's 32x32 sprite, centred on (320, 352), is about 18x18 here.
+    const QRect ship(58 + 181 - 9, 199 - 9, 18, 18);
+    int bright = 0;
+    for (int y = ship.top(); y <= ship.bottom(); ++y)
+        for (int x = ship.left(); x <= ship.right(); ++x)
+            if (qGray(panel.pixel(x, y)) > 60)
+                ++bright;
+    QVERIFY2(bright > 40, qPrintable(QString::number(bright)));
+    QVERIFY2(difference(ship) < 12.0, qPrintable(QString::number(difference(ship))));
+    QVERIFY2(difference(picture) < 4.0, qPrintable(QString::number(difference(picture))));
+}
+
+// Sprites half off the screen are cut at the picture's edge, never drawn on the
+// black around it; inside, they show up to the edge.
+void TestPresentation::spritesStayInsideThePicture_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("800x600") << QSize(800, 600);
+    QTest::newRow("1920x1080") << QSize(1920, 1080);
+    QTest::newRow("480x272") << QSize(480, 272);
+}
+
+void TestPresentation::spritesStayInsideThePicture()
+{
+    QFETCH(QSize, screen);
+    // Every sprite an opaque white square.
+    QImage white(192, 160, QImage::Format_ARGB32);
+    white.fill(Qt::white);
+    useSheet(white);
+    View view;
+    view.presentOn(screen);
+    resetManager();
+    TaskManager::inst()->addTask(new EdgeSprites);
+    QImage image(screen, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::red);
+    view.render(&image);
+
+    const QRect picture = View::placePicture(screen);
+    QVERIFY(blackOutside(image, picture));
+    for (const QPoint &corner :
+         {picture.topLeft(), picture.topRight(), picture.bottomLeft(), picture.bottomRight()})
+        QCOMPARE(image.pixel(corner), qRgb(255, 255, 255));
+}
+
+void TestPresentation::scaledWindowIsFixed()
+{
+    View view;
+    view.presentScaled(2);
+    QCOMPARE(view.minimumSize(), QSize(1280, 960));
+    QCOMPARE(view.maximumSize(), QSize(1280, 960));
+    view.resize(800, 600);
+    QCOMPARE(view.size(), QSize(1280, 960));
+    QCOMPARE(view.pictureRect(), QRect(0, 0, 1280, 960));
+}
+
+QTEST_MAIN(TestPresentation)
+#include "tst_presentation.moc"
