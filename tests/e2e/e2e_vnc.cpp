@@ -285,8 +285,7 @@ void E2eVnc::quitting()
     waitUntil(1000);
     QVERIFY(!grab().isNull()); // the game is up and drawing
     if (signal == 0) {
-        QVERIFY(rfb->key(RfbClient::kEscape, true));
-        QVERIFY(rfb->key(RfbClient::kEscape, false));
+        QVERIFY(rfb->tap(RfbClient::kEscape));
     } else {
         QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
     }
