@@ -84,13 +84,23 @@ void View::presentOn(const QSize &screen)
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(screen);
-    fitsPicture = true;
+    fitPicture();
 }
 
 void View::presentScaled(int factor)
 {
     setFixedSize(640 * factor, 480 * factor);
+    fitPicture();
+}
+
+void View::fitPicture()
+{
     fitsPicture = true;
+    // Every pixel is painted, the border black and the picture from the
+    // starfield's black screen up, so Qt need not fill the window's background
+    // before each paint: on a large screen that fill costs as much as the
+    // starfield's.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void View::showOnWholeScreen()

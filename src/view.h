@@ -55,6 +55,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void fitPicture();
+
     // Set by presentOn() and presentScaled(): the picture follows the widget's size.
     bool fitsPicture = false;
 };

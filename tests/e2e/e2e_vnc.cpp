@@ -166,13 +166,13 @@ void E2eVnc::pictureOnScreen()
 
     // The game's own picture, one pixel a block; every block is one colour but
     // in the debug line's corner, whose text is laid out anew at the larger size.
-    QImage game(640, 480, QImage::Format_RGB32);
+    QImage unscaled(640, 480, QImage::Format_RGB32);
     int mixedBlocks = 0;
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
             const QPoint corner = offset + QPoint(x, y) * factor;
             const QRgb colour = picture.pixel(corner);
-            game.setPixel(x, y, colour);
+            unscaled.setPixel(x, y, colour);
             if (x < 320 && y < 48)
                 continue;
             for (int j = 0; j < factor; ++j)
@@ -183,15 +183,15 @@ void E2eVnc::pictureOnScreen()
     QCOMPARE(mixedBlocks, 0);
 
     const QList<QPoint> ships =
-        findSprite(game, spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
+        findSprite(unscaled, spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
     if (!ships.contains(QPoint(320, 352)))
         picture.save(QDir::temp().filePath(QStringLiteral("e2e-vnc.png")));
     QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352) (see e2e-vnc.png)");
     const QList<QPoint> stars =
-        findSprite(game, spriteOnBlack(kStarRegion), QRect(8, 60, 624, 412), 0.95);
+        findSprite(unscaled, spriteOnBlack(kStarRegion), QRect(8, 60, 624, 412), 0.95);
     QVERIFY2(stars.size() >= 20, qPrintable(QStringLiteral("%1 stars").arg(stars.size())));
     // The debug line's light box is at the picture's top left.
-    const int light = lightPixels(game, QRect(32, 24, 60, 8));
+    const int light = lightPixels(unscaled, QRect(32, 24, 60, 8));
     QVERIFY2(light > 120, qPrintable(QStringLiteral("no debug line at the top left: %1 light "
                                                     "pixels of 480")
                                          .arg(light)));
@@ -285,8 +285,7 @@ void E2eVnc::quitting()
     waitUntil(1000);
     QVERIFY(!grab().isNull()); // the game is up and drawing
     if (signal == 0) {
-        QVERIFY(rfb->key(RfbClient::kEscape, true));
-        QVERIFY(rfb->key(RfbClient::kEscape, false));
+        QVERIFY(rfb->tap(RfbClient::kEscape));
     } else {
         QCOMPARE(::kill(pid_t(game.processId()), signal), 0);
     }

@@ -28,9 +28,10 @@ private slots:
     void cleanup();
     void windowShowsTheGame();
     void keysSteerAndFire();
+    void fullScreenOnADesktop();
 
 private:
-    void startGame();
+    void startGame(const QStringList &arguments);
     QImage grab() const { return X11Window::grab(window); }
     void waitUntil(qint64 ms) const;
     void xdotool(const QStringList &args) const;
@@ -44,7 +45,9 @@ private:
 void E2eWindow::init()
 {
     QVERIFY2(!qgetenv("DISPLAY").isEmpty(), "run under an X server (tests/e2e/with-xvfb.sh)");
-    startGame();
+    // The full-screen case opts in as a desktop user would; the rest start it plainly.
+    const bool fullScreen = qstrcmp(QTest::currentTestFunction(), "fullScreenOnADesktop") == 0;
+    startGame(fullScreen ? QStringList{QStringLiteral("--fullscreen")} : QStringList());
 }
 
 void E2eWindow::cleanup()
@@ -56,10 +59,11 @@ void E2eWindow::cleanup()
 }
 
 // Started from its bin folder, as a user does, so that it finds ../img/edge1.png.
-void E2eWindow::startGame()
+void E2eWindow::startGame(const QStringList &arguments)
 {
     game.setWorkingDirectory(binDir());
     game.setProgram(binDir() + QStringLiteral("/shmup"));
+    game.setArguments(arguments);
     game.start();
     QVERIFY2(game.waitForStarted(5000), qPrintable(game.errorString()));
     started.start();
@@ -156,6 +160,27 @@ void E2eWindow::keysSteerAndFire()
     QVERIFY2(shots.size() >= 3,
              qPrintable(QStringLiteral("%1 shots (see e2e-keys.png)").arg(shots.size())));
 
+    closeAndCheckExit();
+}
+
+// --fullscreen on a desktop: the window covers the screen (Xvfb's 1024x768,
+// with no window manager to do it, the game sizes the window itself) and the
+// picture sits at 1x in its middle, black around it.
+void E2eWindow::fullScreenOnADesktop()
+{
+    waitUntil(1900);
+    const QImage picture = grab();
+    QCOMPARE(picture.size(), QSize(1024, 768));
+    const QRect area(192, 144, 640, 480);
+    int notBlack = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (!area.contains(x, y) && (picture.pixel(x, y) & 0xffffff) != 0)
+                ++notBlack;
+    QCOMPARE(notBlack, 0);
+    const QList<QPoint> ships =
+        findSprite(picture.copy(area), spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
+    QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352) of the picture");
     closeAndCheckExit();
 }
 

@@ -225,12 +225,24 @@ QImage RfbClient::grab(int timeoutMs)
     }
 }
 
-bool RfbClient::key(quint32 keysym, bool down)
+namespace {
+QByteArray keyEvent(quint32 keysym, bool down)
 {
     QByteArray event;
     event.append(char(4)).append(down ? '\1' : '\0').append(2, '\0');
     putU32(event, keysym);
-    return send(event);
+    return event;
+}
+} // namespace
+
+bool RfbClient::key(quint32 keysym, bool down)
+{
+    return send(keyEvent(keysym, down));
+}
+
+bool RfbClient::tap(quint32 keysym)
+{
+    return send(keyEvent(keysym, true) + keyEvent(keysym, false));
 }
 
 bool RfbClient::waitForDisconnected(int timeoutMs)

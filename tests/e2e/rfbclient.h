@@ -19,6 +19,8 @@ public:
     QImage grab(int timeoutMs = 5000);
     // Presses (down) or releases a key given as an X keysym.
     bool key(quint32 keysym, bool down);
+    // Presses and releases a key in one write (the game may be gone after it).
+    bool tap(quint32 keysym);
     QString error() const { return lastError; }
     // Whether the server has closed the connection (the game has gone).
     bool waitForDisconnected(int timeoutMs);
