@@ -45,7 +45,7 @@ else()
   list(APPEND shmup_depends "libqt5core5a (>= ${QT_VERSION})" "libqt5gui5 (>= ${QT_VERSION})"
        "libqt5widgets5 (>= ${QT_VERSION})")
 endif()
-if(TARGET SDL2::SDL2 OR SHMUP_SDL)
+if(SHMUP_SDL)
   list(APPEND shmup_depends libsdl2-2.0-0)
 endif()
 list(JOIN shmup_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)

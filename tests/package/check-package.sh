@@ -3,10 +3,12 @@
 # installs, that its Depends names the package of every library the programs
 # link and of Qt's platform plugins, that every package it names exists for
 # the architecture at the version asked for (for a board, in the archive the
-# sysroot came from), and that the C library floor covers the binaries. Then unpacks it into a temporary root and starts the `shmup`
-# command from another folder, natively or (for an ARM package) under
-# qemu-user with the board's sysroot, checking that the game runs and finds
-# its sprite sheet; and traces a few frames with the packaged shmup-trace.
+# sysroot came from), that the kiosk unit starts the packaged game, and that
+# the C library floor covers the binaries. Then unpacks it into a temporary
+# root and starts the `shmup` command from another folder, natively or (for an
+# ARM package) under qemu-user with the board's sysroot, checking that the game
+# runs and finds its sprite sheet; and traces a few frames with the packaged
+# shmup-trace.
 # Usage: check-package.sh PACKAGE.deb DEBARCH VERSION [SYSROOT]
 set -euo pipefail
 
@@ -40,7 +42,7 @@ depends_on() { case "$depends_names" in *" $1 "*) return 0 ;; esac; return 1; }
 
 contents="$(dpkg-deb -c "$deb")"
 for path in ./usr/lib/shmup/bin/shmup ./usr/lib/shmup/bin/shmup-trace \
-    ./usr/lib/shmup/img/edge1.png; do
+    ./usr/lib/shmup/img/edge1.png ./usr/lib/systemd/system/shmup-kiosk.service; do
     echo "$contents" | awk '{ print $6 }' | grep -qxF "$path" || fail "$path is not in the package"
 done
 for program in shmup shmup-trace; do
@@ -52,6 +54,9 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+unit="$root/usr/lib/systemd/system/shmup-kiosk.service"
+[ ! -f "$unit" ] || grep -q '^ExecStart=/usr/bin/shmup ' "$unit" \
+    || fail "the kiosk unit does not start /usr/bin/shmup"
 
 # Every library a program links must come from a package in Depends. Debian
 # names library packages alike on every architecture, so this machine's own
