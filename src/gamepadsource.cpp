@@ -8,17 +8,6 @@
 #include "joystickdevice.h"
 
 namespace {
-// The same quarter of the stick's travel as the joystick device: a worn stick
-// resting off centre must not drift the ship.
-int axisDirection(Sint16 value)
-{
-    if (value > JoystickDevice::kDeadZone)
-        return 1;
-    if (value < -JoystickDevice::kDeadZone)
-        return -1;
-    return 0;
-}
-
 bool held(SDL_GameController *controller, SDL_GameControllerButton button)
 {
     return SDL_GameControllerGetButton(controller, button) != 0;
@@ -146,13 +135,15 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
     int y = 0;
     bool fire = false;
     bool second = false;
+    // Sticks count past the joystick device's dead zone, a quarter of their
+    // travel: a worn stick resting off centre must not drift the ship.
     if (SDL_GameController *c = pad.controller) {
         x = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) -
             int(held(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) +
-            axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+            JoystickDevice::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
         y = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) -
             int(held(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) +
-            axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+            JoystickDevice::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
         fire = held(c, SDL_CONTROLLER_BUTTON_A);
         second = held(c, SDL_CONTROLLER_BUTTON_B);
         // Once per press: holding both on for several frames quits once.
@@ -163,8 +154,8 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
         pad.quitHeld = quitHeld;
     } else {
         // As the joystick device reads a pad: the first stick, buttons 0 and 1.
-        x = axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
-        y = axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
+        x = JoystickDevice::axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
+        y = JoystickDevice::axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
         fire = SDL_JoystickGetButton(pad.joystick, 0) != 0;
         second = SDL_JoystickGetButton(pad.joystick, 1) != 0;
     }

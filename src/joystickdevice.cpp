@@ -21,14 +21,6 @@ qint64 monotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int axisDirection(int value)
-{
-    if (value > JoystickDevice::kDeadZone)
-        return 1;
-    if (value < -JoystickDevice::kDeadZone)
-        return -1;
-    return 0;
-}
 } // namespace
 
 JoystickDevice::JoystickDevice(const QString &path, int retryIntervalMs)
