@@ -9,12 +9,7 @@ set -euo pipefail
 
 bin_dir="$(cd "$(dirname "$1")" && pwd)"
 game="$bin_dir/$(basename "$1")"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1:abort_on_error=0}:fast_unwind_on_malloc=0"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
-suppressions="$(cd "$(dirname "$0")/.." && pwd)/lsan-suppressions.txt"
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$suppressions:print_suppressions=0}"
-
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+source "$(dirname "$0")/game-env.sh"
 work="$(mktemp -d)"
 pid=
 cleanup() {

@@ -15,7 +15,7 @@ game="$bin_dir/$(basename "$1")"
 window_tool="$2"
 trace="$3"
 
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+source "$(dirname "$0")/game-env.sh"
 work="$(mktemp -d)"
 pid=
 cleanup() {

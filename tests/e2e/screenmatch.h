@@ -3,11 +3,13 @@
 
 // Finding the game's sprites in a picture of its screen, for the end-to-end
 // tests that look at the running game from outside.
+#include <QDir>
 #include <QImage>
 #include <QList>
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 // The sheet's regions of the sprites looked for on screen.
 const QRect kShipRegion(32, 0, 32, 32);
@@ -60,6 +62,38 @@ inline QList<QPoint> findSprite(const QImage &picture, const QImage &sprite, con
             if (matchAt(picture, sprite, QPoint(x, y) - half) >= threshold)
                 found.append(QPoint(x, y));
     return found;
+}
+
+// What is wrong with a picture taken after Left and fire were held for about
+// 25 frames with the ship waiting at (320, 352), or an empty string. A wrong
+// picture is saved as `saveAs` in the temporary folder for a look.
+inline QString steeredLeftAndFired(const QImage &picture, const QString &saveAs)
+{
+    const QString path = QDir::temp().filePath(saveAs);
+    // The newest shot is drawn over the ship's middle: look for the rest of it.
+    QImage wings = spriteOnBlack(kShipRegion);
+    QPainter(&wings).fillRect(QRect(wings.width() / 2 - 5, 0, 10, wings.height()), Qt::black);
+    const QList<QPoint> ships = findSprite(picture, wings, QRect(100, 350, 201, 5));
+    if (ships.isEmpty() || ships.first().y() != 352) {
+        picture.save(path);
+        return QStringLiteral("no ship found left of x 300 at y 352 (see %1)").arg(path);
+    }
+    const QPoint ship = ships.first();
+
+    // Shots leave from the ship every frame and fly up 16 pixels a frame, so a
+    // trail of them lies above and to the right of the ship as it moves left.
+    // Each newer shot, 16 pixels lower, covers the lower half of the one before.
+    QImage shotTop = spriteOnBlack(kShotRegion);
+    QPainter(&shotTop).fillRect(QRect(0, 16, shotTop.width(), 16), Qt::black);
+    const QList<QPoint> shots =
+        findSprite(picture, shotTop, QRect(ship.x(), 16, 320 - ship.x() + 1, 330), 0.75);
+    if (shots.size() < 3) {
+        picture.save(path);
+        return QStringLiteral("%1 shots above the ship, not 3 or more (see %2)")
+            .arg(shots.size())
+            .arg(path);
+    }
+    return QString();
 }
 
 #endif
