@@ -35,7 +35,9 @@ Joystick::Joystick() : dir(0)
     // (/dev/input/event*). The joystick node /dev/input/js0 is one of those
     // pads seen again through the kernel's joydev, so it is not read as well:
     // the pad would count twice, with two dead zones and two button maps
-    // that disagree.
+    // that disagree. SDL passes over pads it may not open without a word, so
+    // the node still tells the user when the pad is there but out of reach.
+    JoystickDevice::checkAccess(QStringLiteral("/dev/input/js0"));
     addSource(new GamePadSource);
 #else
     addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));

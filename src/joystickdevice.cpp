@@ -72,12 +72,29 @@ void JoystickDevice::tryOpen()
     // A pad that is there but may not be read is a setup mistake the user can
     // mend, so it is told once; a missing pad is the usual case and stays quiet.
     const int error = errno;
-    if (fd < 0 && (error == EACCES || error == EPERM) && !warnedNoAccess) {
-        warnedNoAccess = true;
-        qWarning("Game pad \"%s\" cannot be opened: %s; add the user to the \"input\" group "
-                 "(usermod -aG input USER, then log in again).",
-                 qPrintable(path), std::strerror(error));
+    if (fd < 0 && !warnedNoAccess)
+        warnedNoAccess = warnIfNoAccess(path, error);
+}
+
+bool JoystickDevice::warnIfNoAccess(const QString &path, int error)
+{
+    if (error != EACCES && error != EPERM)
+        return false;
+    qWarning("Game pad \"%s\" cannot be opened: %s; add the user to the \"input\" group "
+             "(usermod -aG input USER, then log in again).",
+             qPrintable(path), std::strerror(error));
+    return true;
+}
+
+void JoystickDevice::checkAccess(const QString &path)
+{
+    const int probe =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe >= 0) {
+        ::close(probe);
+        return;
     }
+    warnIfNoAccess(path, errno);
 }
 
 void JoystickDevice::feed(const char *bytes, std::size_t size)

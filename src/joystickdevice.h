@@ -34,6 +34,12 @@ public:
     void poll(InputState &state) override;
 
     bool isOpen() const { return fd >= 0; }
+
+    // Tells on stderr that the pad at `path` is there but may not be read, and
+    // how to mend that, when opening it for reading fails for lack of
+    // permission; says nothing when it is missing or readable. For builds that
+    // read pads another way but whose pads the user may not read all the same.
+    static void checkAccess(const QString &path);
     void close();
 
     // Applies one event record to what the device holds; unknown axes, buttons
@@ -60,6 +66,8 @@ public:
     int partialSize = 0;
 
 private:
+    // One warning, and true, when `error` says the pad may not be read.
+    static bool warnIfNoAccess(const QString &path, int error);
     void tryOpen();
     void drain();
 };
