@@ -37,8 +37,8 @@ bool FramePictures::parseList(const QString &text, QVector<Range> &ranges, QStri
                  parseNumber(item.mid(dash + 1), range.last);
         }
         if (!ok) {
-            error = QStringLiteral("\"%1\" in the frame list is not a frame number or a range "
-                                   "FIRST-LAST")
+            error = QStringLiteral("\"%1\" in the frame list is not a frame number (0 to "
+                                   "999999999) or a range FIRST-LAST")
                         .arg(item.left(24));
             ranges.clear();
             return false;

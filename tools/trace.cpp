@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <unistd.h>
 #ifdef SHMUP_SDL
@@ -257,8 +258,23 @@ int main(int argc, char **argv)
                         qPrintable(options.input));
             return 0;
         }
+        // The last check decides how far to play, and a trace counts its
+        // frames in an int: a check past that could never be reached.
+        if (checks.constLast().frame >= std::numeric_limits<int>::max())
+            return inputError(QStringLiteral("%1: a check at frame %2 lies past the last frame "
+                                             "a trace can play")
+                                  .arg(options.input)
+                                  .arg(checks.constLast().frame));
         if (!options.framesGiven)
             options.frames = checks.constLast().frame + 1;
+    }
+    // A picture of a frame that is never played would be missing without a word.
+    for (const FramePictures::Range &range : std::as_const(options.pictures.ranges)) {
+        if (range.first >= options.frames)
+            return usageError(QStringLiteral("--png-at asks for frame %1, but only frames 0 to %2 "
+                                             "are played; give --frames")
+                                  .arg(range.first)
+                                  .arg(options.frames - 1));
     }
 
     if (options.rssEvery > 0 && residentKb() < 0)
@@ -327,6 +343,14 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "frames=%d rss_kb=%ld\n", frame + 1, residentKb());
         if (std::ferror(stdout))
             break; // a full disk will not get emptier
+    }
+    // A replay none of whose checks was reached has not been verified at all.
+    if (options.verify && checker.passed == 0) {
+        std::printf("replay not verified: its first check is at frame %d, after the %d frames "
+                    "played\n",
+                    checks.constFirst().frame, options.frames);
+        std::fflush(stdout);
+        return 1;
     }
     if (options.verify)
         std::printf("replay verified: %d checks over %d frames\n", checker.passed, options.frames);

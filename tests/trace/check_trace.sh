@@ -197,6 +197,9 @@ expect_error "zero picture step" --png "$work/png" --png-every 0
 expect_error "bad screen" --png "$work/png" --png-at 1 --screen 640x
 : >"$work/a-file"
 expect_error "pictures into a file" --frames 2 --png "$work/a-file/png" --png-at 1
+expect_error "a picture of a frame never played" --frames 20 --png "$work/png" --png-at 5,50
+printf '0 0 0\n# check 2147483647 0123456789abcdef\n' >"$work/farcheck.txt"
+expect_error "a check past the last frame a trace can play" --input "$work/farcheck.txt" --verify
 
 status=0
 run --help >"$work/help" 2>/dev/null || status=$?
