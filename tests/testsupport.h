@@ -207,7 +207,9 @@ inline bool runUnprivileged(const std::function<void()> &work, QStringList &warn
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return false;
-    warnings = text.isEmpty() ? QStringList() : QString::fromUtf8(text).split(QChar(0));
+    // With the length: Qt 5's fromUtf8(QByteArray) stops at the first NUL.
+    warnings = text.isEmpty() ? QStringList()
+                              : QString::fromUtf8(text.constData(), text.size()).split(QChar(0));
     return true;
 }
 
