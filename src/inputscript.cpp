@@ -106,6 +106,18 @@ bool InputScript::readFile(const QString &path, QByteArray &bytes, QString &erro
     return true;
 }
 
+bool InputScript::load(const QString &path, QVector<Step> &steps, QVector<Check> *checks,
+                       QString &error)
+{
+    QByteArray bytes;
+    if (!readFile(path, bytes, error))
+        return false;
+    if (checks ? parse(bytes, steps, *checks, error) : parse(bytes, steps, error))
+        return true;
+    error = QStringLiteral("%1: %2").arg(path, error);
+    return false;
+}
+
 namespace {
 
 // A check line's words after "# check": FRAME and HASH. Returns an empty

@@ -48,6 +48,11 @@ public:
     // failure `error` is one line that names the file.
     static bool readFile(const QString &path, QByteArray &bytes, QString &error);
 
+    // Reads and parses a script file: its steps and, when `checks` is given,
+    // its check lines. On failure `error` is one line that names the file.
+    static bool load(const QString &path, QVector<Step> &steps, QVector<Check> *checks,
+                     QString &error);
+
     // The axes (-1, 0 or 1 each) of a direction code from 0 to 8: the inverse
     // of Joystick::directionCode.
     static void axes(int dir, int &x, int &y);

@@ -39,14 +39,8 @@ int main(int argc, char **argv)
     QVector<InputScript::Step> replaySteps;
     QVector<InputScript::Check> replayChecks;
     if (!options.replay.isEmpty()) {
-        QByteArray bytes;
         QString error;
-        bool ok = InputScript::readFile(options.replay, bytes, error);
-        if (ok && !InputScript::parse(bytes, replaySteps, replayChecks, error)) {
-            error = QStringLiteral("%1: %2").arg(options.replay, error);
-            ok = false;
-        }
-        if (!ok) {
+        if (!InputScript::load(options.replay, replaySteps, &replayChecks, error)) {
             std::fprintf(stderr, "shmup: %s\n", qPrintable(error));
             return 2;
         }

@@ -201,14 +201,9 @@ int parseOptions(const QStringList &args, Options &options)
 int loadInput(const QString &path, QVector<InputScript::Step> &steps,
               QVector<InputScript::Check> *checks)
 {
-    QByteArray bytes;
     QString error;
-    if (!InputScript::readFile(path, bytes, error))
+    if (!InputScript::load(path, steps, checks, error))
         return inputError(error);
-    const bool parsed = checks ? InputScript::parse(bytes, steps, *checks, error)
-                               : InputScript::parse(bytes, steps, error);
-    if (!parsed)
-        return inputError(QStringLiteral("%1: %2").arg(path, error));
     return -1;
 }
 

@@ -8,3 +8,28 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan-suppressions.txt:print_suppressions=0}"
 
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+
+# expect_clean_exit PID STDERR-FILE WHAT: waits up to 20 s for the game to end
+# (a sanitizer build is slow at exit while it looks for leaks), then fails
+# unless it exited with status 0 and wrote nothing on stderr. WHAT names the
+# case in the messages.
+expect_clean_exit() {
+    local game_pid="$1" stderr_file="$2" what="$3" _
+    for _ in $(seq 200); do
+        kill -0 "$game_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$game_pid" 2>/dev/null; then
+        echo "FAIL ($what): the game did not exit within 20 s" >&2
+        exit 1
+    fi
+    local status=0
+    wait "$game_pid" || status=$?
+    if [ -s "$stderr_file" ]; then
+        cat "$stderr_file" >&2
+        echo "FAIL ($what): the game wrote the lines above on stderr" >&2
+        exit 1
+    fi
+    [ "$status" -eq 0 ] || { echo "FAIL ($what): the game exited with status $status" >&2; exit 1; }
+    echo "$what: the game exited with status 0 and an empty stderr"
+}

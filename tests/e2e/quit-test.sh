@@ -46,26 +46,8 @@ quit_by() {
         kill -"$way" "$pid"
     fi
     xdotool keyup z 2>/dev/null || true
-    # A sanitizer build is slow at exit while it looks for leaks.
-    local _
-    for _ in $(seq 200); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "FAIL ($way): the game did not exit within 20 s" >&2
-        exit 1
-    fi
-    local status=0
-    wait "$pid" || status=$?
+    expect_clean_exit "$pid" "$work/stderr" "$way"
     pid=
-    if [ -s "$work/stderr" ]; then
-        cat "$work/stderr" >&2
-        echo "FAIL ($way): the game wrote the lines above on stderr" >&2
-        exit 1
-    fi
-    [ "$status" -eq 0 ] || { echo "FAIL ($way): the game exited with status $status" >&2; exit 1; }
-    echo "$way: the game exited with status 0 and an empty stderr"
 }
 
 for way in TERM INT HUP Escape; do

@@ -35,22 +35,5 @@ sleep 1.7
 "$window_tool" close "$window" || { echo "FAIL: could not send the close request" >&2; exit 1; }
 xdotool keyup Left z 2>/dev/null || true
 
-# A sanitizer build is slow at exit while it looks for leaks.
-for _ in $(seq 200); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "FAIL: the game did not exit within 20 s of the close request" >&2
-    exit 1
-fi
-status=0
-wait "$pid" || status=$?
+expect_clean_exit "$pid" "$work/stderr" "close request"
 pid=
-if [ -s "$work/stderr" ]; then
-    cat "$work/stderr" >&2
-    echo "FAIL: the game wrote the lines above on stderr" >&2
-    exit 1
-fi
-[ "$status" -eq 0 ] || { echo "FAIL: the game exited with status $status" >&2; exit 1; }
-echo "The game exited with status 0 and an empty stderr"
