@@ -633,9 +633,10 @@ int main(int argc, char **argv)
     double worstPresented = 0.0;
     if (!presented.isEmpty()) {
         out << "\npresented: the steady scene's frames on other screens; paint = the window's"
-               " paint (black around, clip, transform, the game's draw); frame = update + collide"
-               " + delete + that paint; raw = the same drawing replayed through the same clip and"
-               " transform\n";
+               " paint (black around; scaled up by a whole factor, the game drawn at 1x and each"
+               " pixel copied into a block; shrunk, the game drawn through the transform); frame ="
+               " update + collide + delete + that paint; raw = the same drawing replayed through"
+               " the same clip and transform\n";
         out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
                    .arg(QStringLiteral("screen"), -11)
                    .arg(QStringLiteral("picture"), -17)

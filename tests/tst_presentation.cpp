@@ -43,6 +43,18 @@ QRect areaOf(const QImage &image, QRgb colour, const QRect &area)
     return found;
 }
 
+// The presented game as a painter draws it sprite by sprite through the
+// scaling transform: what the window's copied-up picture must equal.
+void drawThroughTransform(View &view, QPainter *painter)
+{
+    const QRect picture = view.pictureRect();
+    painter->fillRect(view.rect(), Qt::black);
+    painter->setClipRect(picture);
+    painter->translate(picture.topLeft());
+    painter->scale(picture.width() / 640.0, picture.height() / 480.0);
+    TaskManager::inst()->render(painter);
+}
+
 } // namespace
 
 // The game's 640x480 picture on screens of other sizes: centred on black,
@@ -60,14 +72,23 @@ private slots:
     void offsetOnALargerScreen();
     void wholeFactorsMakeBlocks_data();
     void wholeFactorsMakeBlocks();
+    void copiedUpIsDrawnThroughTransform_data();
+    void copiedUpIsDrawnThroughTransform();
     void shrunkPictureIsWhole();
     void spritesStayInsideThePicture_data();
     void spritesStayInsideThePicture();
     void scaledWindowIsFixed();
 
 private:
-    QImage shot(const QSize &screen = QSize(), int frames = 0);
+    QImage shot(const QSize &screen = QSize(), int frames = 0,
+                QImage::Format format = QImage::Format_ARGB32_Premultiplied);
+    // The picture on `screen` after 90 frames, painted by `paint` on a white
+    // image of that size in `format` (a pixmap when Format_Invalid).
+    QImage painted(const QSize &screen, QImage::Format format,
+                   const std::function<void(View &, QPaintDevice *)> &paint);
     QRect debugBox(const QImage &onePicture);
+    // The window's background colour as an image of that format holds it.
+    QRgb background(QImage::Format format);
 };
 
 void TestPresentation::init()
@@ -84,7 +105,7 @@ void TestPresentation::cleanupTestCase()
 // The window's picture after `frames` frames of the default game, as the
 // default window (no screen given) or presented on `screen`, painted on white
 // so that anything left unpainted shows.
-QImage TestPresentation::shot(const QSize &screen, int frames)
+QImage TestPresentation::shot(const QSize &screen, int frames, QImage::Format format)
 {
     resetManager();
     srand(1);
@@ -93,9 +114,30 @@ QImage TestPresentation::shot(const QSize &screen, int frames)
         view.presentOn(screen);
     for (int i = 0; i < frames; ++i)
         TaskManager::inst()->oneFrame();
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(view.size(), format);
     image.fill(Qt::white);
     view.render(&image);
+    return image;
+}
+
+QImage TestPresentation::painted(const QSize &screen, QImage::Format format,
+                                 const std::function<void(View &, QPaintDevice *)> &paint)
+{
+    resetManager();
+    srand(1);
+    View view;
+    view.presentOn(screen);
+    for (int i = 0; i < 90; ++i)
+        TaskManager::inst()->oneFrame();
+    if (format == QImage::Format_Invalid) {
+        QPixmap pixmap(screen);
+        pixmap.fill(Qt::white);
+        paint(view, &pixmap);
+        return pixmap.toImage();
+    }
+    QImage image(screen, format);
+    image.fill(Qt::white);
+    paint(view, &image);
     return image;
 }
 
@@ -103,9 +145,15 @@ QImage TestPresentation::shot(const QSize &screen, int frames)
 // background colour near the line's base-line point (32, 32).
 QRect TestPresentation::debugBox(const QImage &onePicture)
 {
+    return areaOf(onePicture, background(onePicture.format()), QRect(0, 0, 320, 64));
+}
+
+QRgb TestPresentation::background(QImage::Format format)
+{
     View view;
-    const QRgb background = view.palette().color(view.backgroundRole()).rgb();
-    return areaOf(onePicture, background, QRect(0, 0, 320, 64));
+    QImage pixel(1, 1, format);
+    pixel.fill(view.palette().color(view.backgroundRole()));
+    return pixel.pixel(0, 0);
 }
 
 void TestPresentation::placement_data()
@@ -181,9 +229,16 @@ void TestPresentation::wholeFactorsMakeBlocks_data()
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QPoint>("offset");
     QTest::addColumn<int>("factor");
-    QTest::newRow("1280x960") << QSize(1280, 960) << QPoint(0, 0) << 2;
-    QTest::newRow("1920x1080, letterboxed") << QSize(1920, 1080) << QPoint(320, 60) << 2;
-    QTest::newRow("1920x1440") << QSize(1920, 1440) << QPoint(0, 0) << 3;
+    QTest::addColumn<QImage::Format>("format");
+    const QImage::Format argb = QImage::Format_ARGB32_Premultiplied;
+    QTest::newRow("1280x960") << QSize(1280, 960) << QPoint(0, 0) << 2 << argb;
+    QTest::newRow("1920x1080, letterboxed") << QSize(1920, 1080) << QPoint(320, 60) << 2 << argb;
+    QTest::newRow("1920x1440") << QSize(1920, 1440) << QPoint(0, 0) << 3 << argb;
+    // A 16-bit framebuffer.
+    QTest::newRow("1280x960, 16-bit")
+        << QSize(1280, 960) << QPoint(0, 0) << 2 << QImage::Format_RGB16;
+    QTest::newRow("2560x1920, 16-bit")
+        << QSize(2560, 1920) << QPoint(0, 0) << 4 << QImage::Format_RGB16;
 }
 
 void TestPresentation::wholeFactorsMakeBlocks()
@@ -191,10 +246,11 @@ void TestPresentation::wholeFactorsMakeBlocks()
     QFETCH(QSize, screen);
     QFETCH(QPoint, offset);
     QFETCH(int, factor);
+    QFETCH(QImage::Format, format);
 
     // By frame 90 the ship waits at (320, 352) and enemies have come in.
-    const QImage designed = shot(QSize(), 90);
-    const QImage big = shot(screen, 90);
+    const QImage designed = shot(QSize(), 90, format);
+    const QImage big = shot(screen, 90, format);
     const QRect box = debugBox(designed);
     const QRect skipped = box.adjusted(-2, -2, 2, 2);
     int differing = 0;
@@ -211,10 +267,8 @@ void TestPresentation::wholeFactorsMakeBlocks()
     QCOMPARE(differing, 0);
     QVERIFY(blackOutside(big, QRect(offset, QSize(640, 480) * factor)));
 
-    View view;
-    const QRgb background = view.palette().color(view.backgroundRole()).rgb();
     const QRect bigBox =
-        areaOf(big, background, QRect(offset, QSize(320, 64) * factor)).translated(-offset);
+        areaOf(big, background(format), QRect(offset, QSize(320, 64) * factor)).translated(-offset);
     const QRect expected(box.topLeft() * factor, box.size() * factor);
     QVERIFY2(qAbs(bigBox.left() - expected.left()) <= factor &&
                  qAbs(bigBox.top() - expected.top()) <= factor &&
@@ -230,6 +284,64 @@ void TestPresentation::wholeFactorsMakeBlocks()
                             .arg(box.y())
                             .arg(box.width())
                             .arg(box.height())));
+}
+
+// Scaled up by a whole factor the window paints the game at 1x and copies each
+// pixel into a block, straight into the image it paints on, or through Qt when
+// it paints on something else or on part of the window only. Every way gives
+// the pixels of the game drawn sprite by sprite through the scaling transform.
+// (The debug line is drawn through the transform either way, and its text is
+// checked by wholeFactorsMakeBlocks.)
+void TestPresentation::copiedUpIsDrawnThroughTransform_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<QRect>("part");
+    const QSize two(1280, 960);
+    const QImage::Format argb = QImage::Format_ARGB32_Premultiplied;
+    QTest::newRow("2x") << two << argb << QPoint() << QRect();
+    QTest::newRow("2x letterboxed, RGB32")
+        << QSize(1920, 1080) << QImage::Format_RGB32 << QPoint() << QRect();
+    QTest::newRow("3x") << QSize(1920, 1440) << argb << QPoint() << QRect();
+    QTest::newRow("2x on a pixmap") << two << QImage::Format_Invalid << QPoint() << QRect();
+    QTest::newRow("2x, rendered at an offset") << two << argb << QPoint(7, 5) << QRect();
+    QTest::newRow("2x, a part rendered in place")
+        << two << argb << QPoint(100, 90) << QRect(100, 90, 600, 400);
+}
+
+void TestPresentation::copiedUpIsDrawnThroughTransform()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QImage::Format, format);
+    QFETCH(QPoint, offset);
+    QFETCH(QRect, part);
+    const QSize room = screen + QSize(2 * offset.x(), 2 * offset.y());
+    // A rendered part lands with its corner at the offset.
+    const QPoint shift = offset - part.topLeft();
+
+    const QImage window = painted(room, format, [&](View &view, QPaintDevice *device) {
+        view.resize(screen);
+        view.hideDebugLine = true;
+        view.render(device, offset, part.isNull() ? QRegion() : QRegion(part));
+    });
+    QImage expected = painted(room, format, [&](View &view, QPaintDevice *device) {
+        view.resize(screen);
+        QPainter painter(device);
+        painter.translate(shift);
+        drawThroughTransform(view, &painter);
+    });
+    if (!part.isNull()) {
+        // Only the part is painted; the rest stays white.
+        QImage white(room, expected.format());
+        white.fill(Qt::white);
+        QPainter painter(&white);
+        painter.drawImage(part.translated(shift).topLeft(), expected.copy(part.translated(shift)));
+        painter.end();
+        expected = white;
+    }
+    QCOMPARE(window.size(), expected.size());
+    QCOMPARE(window, expected);
 }
 
 // On a 480x272 panel the whole picture is there, smaller: close to the 1x
