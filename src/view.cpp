@@ -206,6 +206,9 @@ void View::showOnWholeScreen()
 {
     const QScreen *target = screen();
     presentOn(target ? target->size() : size());
+    // The game takes no mouse input: no pointer over the picture (on linuxfb
+    // Qt draws one wherever a mouse is plugged in).
+    setCursor(Qt::BlankCursor);
     showFullScreen();
 }
 

@@ -26,7 +26,8 @@ public:
     void presentOn(const QSize &screen);
     // A window of factor times 640x480, fixed, each game pixel factor by factor.
     void presentScaled(int factor);
-    // The window on the whole screen, the picture centred and scaled.
+    // The window on the whole screen, the picture centred and scaled, with no
+    // mouse pointer.
     void showOnWholeScreen();
     // Shows an N-times window; a factor too large for the screen is brought
     // down to the largest that fits, with one warning.

@@ -1,3 +1,4 @@
+#include <QScreen>
 #include <QtTest>
 
 #include "testsupport.h"
@@ -78,6 +79,7 @@ private slots:
     void spritesStayInsideThePicture_data();
     void spritesStayInsideThePicture();
     void scaledWindowIsFixed();
+    void wholeScreenHasNoPointer();
 
 private:
     QImage shot(const QSize &screen = QSize(), int frames = 0,
@@ -426,6 +428,21 @@ void TestPresentation::scaledWindowIsFixed()
     view.resize(800, 600);
     QCOMPARE(view.size(), QSize(1280, 960));
     QCOMPARE(view.pictureRect(), QRect(0, 0, 1280, 960));
+}
+
+// Full screen the window covers the screen and hides the mouse pointer, which
+// the game has no use for; a desktop window keeps it.
+void TestPresentation::wholeScreenHasNoPointer()
+{
+    View desktop;
+    desktop.show();
+    QCOMPARE(desktop.cursor().shape(), Qt::ArrowCursor);
+
+    View view;
+    view.showOnWholeScreen();
+    QCOMPARE(view.size(), view.screen()->size());
+    QCOMPARE(view.pictureRect(), View::placePicture(view.screen()->size()));
+    QCOMPARE(view.cursor().shape(), Qt::BlankCursor);
 }
 
 QTEST_MAIN(TestPresentation)
