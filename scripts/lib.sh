@@ -70,3 +70,34 @@ stop_xvfb() {
     XVFB_PID=
     return 0
 }
+
+# The Debian mirror this machine's apt already uses for the suite given.
+host_mirror() {
+    local suite="$1" uri=""
+    if [ -r /etc/apt/sources.list.d/debian.sources ]; then
+        uri="$(awk -v suite="$suite" 'BEGIN { RS = "" }
+            {
+                uri = ""; found = 0
+                n = split($0, lines, "\n")
+                for (i = 1; i <= n; i++) {
+                    m = split(lines[i], f, /[ \t]+/)
+                    if (f[1] == "URIs:") uri = f[2]
+                    if (f[1] == "Suites:") for (j = 2; j <= m; j++) if (f[j] == suite) found = 1
+                }
+                if (found && uri != "") { print uri; exit }
+            }' /etc/apt/sources.list.d/debian.sources)"
+    fi
+    if [ -z "$uri" ] && [ -r /etc/apt/sources.list ]; then
+        uri="$(awk -v suite="$suite" '$1 == "deb" {
+                for (i = 2; i < NF; i++) if ($i ~ /^[a-z+]+:\/\//) {
+                    if ($(i + 1) == suite) { print $i; exit }
+                    break
+                } }' /etc/apt/sources.list)"
+    fi
+    if [ -z "$uri" ]; then
+        echo "error: found no Debian mirror for $suite in /etc/apt/sources.list.d/debian.sources" \
+            "or /etc/apt/sources.list; set SHMUP_MIRROR to one" >&2
+        return 1
+    fi
+    echo "$uri"
+}
