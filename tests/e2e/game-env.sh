@@ -1,4 +1,5 @@
-# Shared by the end-to-end scripts that start the game under X: sourced, not run.
+# Shared by the end-to-end scripts that start the game under X: sourced, not
+# run, with the path of the built game: source game-env.sh path/to/shmup
 
 # Sanitizer builds report every error and leak and fail; other builds ignore these.
 # The full unwind lets a suppression see the frames of a GL driver that is
@@ -8,6 +9,19 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan-suppressions.txt:print_suppressions=0}"
 
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+
+# The game given ($1: the path of the built shmup) as $game, in $bin_dir; a
+# scratch folder $work; and $pid, the game once a script starts it in the
+# background. Whatever is left of either goes at exit.
+bin_dir="$(cd "$(dirname "$1")" && pwd)"
+game="$bin_dir/$(basename "$1")"
+work="$(mktemp -d)"
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 # expect_clean_exit PID STDERR-FILE WHAT: waits up to 20 s for the game to end
 # (a sanitizer build is slow at exit while it looks for leaks), then fails

@@ -7,16 +7,7 @@
 # Run inside an X server: with-xvfb.sh quit-test.sh path/to/shmup
 set -euo pipefail
 
-bin_dir="$(cd "$(dirname "$1")" && pwd)"
-game="$bin_dir/$(basename "$1")"
-source "$(dirname "$0")/game-env.sh"
-work="$(mktemp -d)"
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/game-env.sh" "$1"
 
 # The premise: a job this script starts in the background has SIGINT ignored
 # (a background awk reads its own signal state).

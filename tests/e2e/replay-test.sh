@@ -10,19 +10,10 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
-bin_dir="$(cd "$(dirname "$1")" && pwd)"
-game="$bin_dir/$(basename "$1")"
 window_tool="$2"
 trace="$3"
 
-source "$(dirname "$0")/game-env.sh"
-work="$(mktemp -d)"
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/game-env.sh" "$1"
 
 fail() {
     echo "FAIL: $*" >&2

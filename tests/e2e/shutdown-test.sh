@@ -8,17 +8,8 @@
 # Run inside an X server: with-xvfb.sh shutdown-test.sh path/to/shmup path/to/shmup-window
 set -euo pipefail
 
-bin_dir="$(cd "$(dirname "$1")" && pwd)"
-game="$bin_dir/$(basename "$1")"
 window_tool="$2"
-source "$(dirname "$0")/game-env.sh"
-work="$(mktemp -d)"
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/game-env.sh" "$1"
 
 # Started from its bin folder, as a user does, so that it finds ../img/edge1.png.
 (cd "$bin_dir" && exec "$game") 2>"$work/stderr" &
