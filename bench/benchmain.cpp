@@ -24,7 +24,7 @@
 #include <random>
 
 #include "graphicsviewpath.h"
-#include "inputscript.h"
+#include "input/inputscript.h"
 #include "joystick.h"
 #include "paintrecorder.h"
 #include "taskbg.h"

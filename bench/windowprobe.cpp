@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <unistd.h>
 
+#include "app/defaultsources.h"
+#include "joystick.h"
 #include "view.h"
 
 namespace {
@@ -158,6 +160,8 @@ int main(int argc, char **argv)
         window = new QWidget;
         window->setFixedSize(640 * std::max(1, scale), 480 * std::max(1, scale));
     } else {
+        // The window as the game opens it: the keyboard and pads read each frame.
+        Joystick::sourceSetup = addDefaultSources;
         view = new View;
         if (scale > 0)
             view->presentScaled(scale);

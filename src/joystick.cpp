@@ -1,14 +1,6 @@
 #include "joystick.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <algorithm>
-
-#include "joystickdevice.h"
-#include "keyboardsource.h"
-#ifdef SHMUP_SDL
-#include "gamepadsource.h"
-#endif
 
 InputSource::~InputSource() = default;
 
@@ -23,25 +15,8 @@ Joystick *Joystick::inst()
 Joystick::Joystick() : dir(0)
 {
     triggers.resize(2);
-    if (sourceSetup) {
+    if (sourceSetup)
         sourceSetup(*this);
-        return;
-    }
-    // Keys need an application to watch; a tool without one has only the device.
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        addSource(new KeyboardSource(QCoreApplication::instance()));
-#ifdef SHMUP_SDL
-    // SDL owns the pads: it reads them through their event devices
-    // (/dev/input/event*). The joystick node /dev/input/js0 is one of those
-    // pads seen again through the kernel's joydev, so it is not read as well:
-    // the pad would count twice, with two dead zones and two button maps
-    // that disagree. SDL passes over pads it may not open without a word, so
-    // the node still tells the user when the pad is there but out of reach.
-    JoystickDevice::checkAccess(QStringLiteral("/dev/input/js0"));
-    addSource(new GamePadSource);
-#else
-    addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));
-#endif
 }
 
 Joystick::~Joystick()

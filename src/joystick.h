@@ -20,6 +20,16 @@ public:
     virtual ~InputSource();
     // Called once at the start of every frame; adds what the source holds now.
     virtual void poll(InputState &state) = 0;
+
+    // Stick travel, out of 32767, that still counts as centred. A quarter of the
+    // way: worn analogue sticks rest a few thousand off zero and must not drift
+    // the ship, while digital pads jump straight to the end.
+    static constexpr int kDeadZone = 8192;
+    // -1, 0 or 1 for a stick axis at `value` (-32767 to 32767), past the dead zone.
+    static int axisDirection(int value)
+    {
+        return value > kDeadZone ? 1 : value < -kDeadZone ? -1 : 0;
+    }
 };
 
 // The input state the ship reads each frame: a direction code (0 none, 1 up,
@@ -40,9 +50,10 @@ public:
     int getDir() const { return dir; }
     bool isTrigged(int index) const;
 
-    // When set, the constructor calls it instead of adding the default sources
-    // (the keyboard and the devices): a replay steers with its script alone. The
-    // joystick still comes into being on the first frame tick, as it always has.
+    // When set, the constructor calls it to add the input sources: the program
+    // adds the keyboard and the pads, a replay its script alone. Unset, no
+    // source feeds the state. The joystick still comes into being on the first
+    // frame tick, as it always has.
     static std::function<void(Joystick &)> sourceSetup;
 
     // The joystick owns its sources.

@@ -3,14 +3,15 @@
 #include <climits>
 #include <cstdio>
 
-#include "gameoptions.h"
-#include "inputdevicecheck.h"
-#include "inputscript.h"
+#include "app/defaultsources.h"
+#include "app/gameoptions.h"
+#include "input/inputdevicecheck.h"
+#include "input/inputscript.h"
 #include "joystick.h"
-#include "quitkeys.h"
-#include "quitsignals.h"
-#include "replaychecker.h"
-#include "replayrecorder.h"
+#include "app/quitkeys.h"
+#include "app/quitsignals.h"
+#include "replay/replaychecker.h"
+#include "replay/replayrecorder.h"
 #include "view.h"
 
 int main(int argc, char **argv)
@@ -38,6 +39,7 @@ int main(int argc, char **argv)
     // A replay to watch is read before the window opens: a bad one is one line and status 2.
     QVector<InputScript::Step> replaySteps;
     QVector<InputScript::Check> replayChecks;
+    Joystick::sourceSetup = addDefaultSources;
     if (!options.replay.isEmpty()) {
         QString error;
         if (!InputScript::load(options.replay, replaySteps, &replayChecks, error)) {

@@ -85,8 +85,19 @@ View::View(QWidget *parent) : QWidget(parent)
     fpsTimerId = startTimer(1000, Qt::PreciseTimer);
     fps = 0;
     frameCount = 0;
+    startGame();
+}
+
+void View::startGame()
+{
     TaskManager *manager = TaskManager::inst();
     manager->addTask(new taskMain());
+}
+
+void View::stepGame()
+{
+    Joystick::inst()->pool();
+    TaskManager::inst()->oneFrame();
 }
 
 View::~View()
@@ -101,8 +112,7 @@ void View::timerEvent(QTimerEvent *event)
         fps = frameCount;
         frameCount = 0;
     } else if (id == frameTimerId) {
-        Joystick::inst()->pool();
-        TaskManager::inst()->oneFrame();
+        stepGame();
         if (frameDone)
             frameDone();
         repaint();

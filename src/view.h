@@ -16,6 +16,13 @@ public:
     ~View() override;
 
     void renderDebug(QPainter *painter);
+
+    // The game's start-up: the task manager (created on this first use) and the
+    // scene director, which adds the starfield and the first ship.
+    static void startGame();
+    // One frame of the game: the joystick's refresh (created on the first
+    // frame), then the manager's updates, collisions and deletions.
+    static void stepGame();
     // What a paint draws: the game, then the debug line, in the picture's place
     // (with black around it when presented on a larger screen).
     void paintScreen(QPainter *painter);

@@ -1,7 +1,7 @@
 #include <QtTest>
 
-#include "framepictures.h"
-#include "inputscript.h"
+#include "replay/framepictures.h"
+#include "input/inputscript.h"
 #include "testsupport.h"
 #include "view.h"
 

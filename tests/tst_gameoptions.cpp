@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "gameoptions.h"
+#include "app/gameoptions.h"
 
 // The command line: our options are taken out, Qt's are passed on untouched.
 class tst_GameOptions : public QObject {

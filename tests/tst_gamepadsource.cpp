@@ -5,7 +5,8 @@
 #include <csignal>
 #include <cstring>
 
-#include "gamepadsource.h"
+#include "app/defaultsources.h"
+#include "input/gamepadsource.h"
 #include "taskmybullet.h"
 #include "taskmyship.h"
 #include "testsupport.h"
@@ -490,9 +491,8 @@ void TestGamePadSource::startsSdlOnlyForTheDefaultSources()
         QCOMPARE(traced.sources.size(), 0);
         QCOMPARE(SDL_WasInit(0), 0u);
     }
-    Joystick::sourceSetup = nullptr;
-
     // The game's own sources read the pads through SDL, and stop it at the end.
+    Joystick::sourceSetup = addDefaultSources;
     {
         Joystick game;
         QVERIFY(SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0);
@@ -504,6 +504,7 @@ void TestGamePadSource::startsSdlOnlyForTheDefaultSources()
         QCOMPARE(game.getDir(), 0);
         QVERIFY(!game.isTrigged(0));
     }
+    Joystick::sourceSetup = nullptr;
     QCOMPARE(SDL_WasInit(0), 0u);
 }
 

@@ -3,7 +3,7 @@
 #include <QtTest>
 #include <sys/stat.h>
 
-#include "inputdevicecheck.h"
+#include "input/inputdevicecheck.h"
 #include "testsupport.h"
 
 // At start-up on the board: one warning when no input device can be read, with

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "inputscript.h"
+#include "input/inputscript.h"
 
 // The joystick script: what the parser accepts and rejects, and what the
 // joystick sees frame by frame.

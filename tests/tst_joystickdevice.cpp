@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "joystickdevice.h"
-#include "keyboardsource.h"
+#include "input/joystickdevice.h"
+#include "input/keyboardsource.h"
 #include "testsupport.h"
 
 // A Linux joystick device, played by a FIFO that the test writes real

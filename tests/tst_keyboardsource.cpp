@@ -1,11 +1,12 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "joystickdevice.h"
+#include "app/defaultsources.h"
+#include "input/joystickdevice.h"
 #ifdef SHMUP_SDL
-#include "gamepadsource.h"
+#include "input/gamepadsource.h"
 #endif
-#include "keyboardsource.h"
+#include "input/keyboardsource.h"
 #include "taskmybullet.h"
 #include "taskmyship.h"
 #include "testsupport.h"
@@ -265,6 +266,7 @@ void TestKeyboardSource::clearingTheSourcesRemovesTheFilter()
 void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest()
 {
     Joystick joystick;
+    addDefaultSources(joystick);
     QCOMPARE(joystick.sources.size(), 2);
     QVERIFY(dynamic_cast<KeyboardSource *>(joystick.sources.at(0)));
 #ifdef SHMUP_SDL

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "keyboardsource.h"
-#include "quitkeys.h"
+#include "input/keyboardsource.h"
+#include "app/quitkeys.h"
 #include "testsupport.h"
 
 // Escape pressed in the game's window ends the event loop with status 0; other

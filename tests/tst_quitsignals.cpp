@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "quitsignals.h"
+#include "app/quitsignals.h"
 
 // SIGINT, SIGTERM and SIGHUP sent to the running game end its event loop with
 // status 0; the handlers that were there before come back afterwards.

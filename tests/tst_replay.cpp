@@ -4,9 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "inputscript.h"
-#include "replayrecorder.h"
-#include "statedump.h"
+#include "input/inputscript.h"
+#include "replay/replayrecorder.h"
+#include "replay/statedump.h"
 #include "taskmain.h"
 #include "testsupport.h"
 

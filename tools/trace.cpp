@@ -18,11 +18,11 @@
 #include <SDL.h>
 #endif
 
-#include "framepictures.h"
-#include "inputscript.h"
+#include "replay/framepictures.h"
+#include "input/inputscript.h"
 #include "joystick.h"
-#include "replaychecker.h"
-#include "statedump.h"
+#include "replay/replaychecker.h"
+#include "replay/statedump.h"
 #include "taskmain.h"
 #include "taskmanager.h"
 #include "view.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "inputscript.h"
+#include "input/inputscript.h"
 
 namespace {
 void check(bool condition, const char *what)

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "joystickdevice.h"
+#include "input/joystickdevice.h"
 
 namespace {
 void check(bool condition, const char *what)

@@ -1,4 +1,4 @@
-#include "joystickdevice.h"
+#include "input/joystickdevice.h"
 
 #include <QFile>
 #include <cerrno>

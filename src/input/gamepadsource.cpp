@@ -1,11 +1,11 @@
-#include "gamepadsource.h"
+#include "input/gamepadsource.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>
 #include <SDL.h>
 #include <algorithm>
 
-#include "joystickdevice.h"
+#include "input/joystickdevice.h"
 
 namespace {
 bool held(SDL_GameController *controller, SDL_GameControllerButton button)
@@ -140,10 +140,10 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
     if (SDL_GameController *c = pad.controller) {
         x = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) -
             int(held(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) +
-            JoystickDevice::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+            InputSource::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
         y = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) -
             int(held(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) +
-            JoystickDevice::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+            InputSource::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
         fire = held(c, SDL_CONTROLLER_BUTTON_A);
         second = held(c, SDL_CONTROLLER_BUTTON_B);
         // Once per press: holding both on for several frames quits once.
@@ -154,8 +154,8 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
         pad.quitHeld = quitHeld;
     } else {
         // As the joystick device reads a pad: the first stick, buttons 0 and 1.
-        x = JoystickDevice::axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
-        y = JoystickDevice::axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
+        x = InputSource::axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
+        y = InputSource::axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
         fire = SDL_JoystickGetButton(pad.joystick, 0) != 0;
         second = SDL_JoystickGetButton(pad.joystick, 1) != 0;
     }

@@ -15,16 +15,6 @@ struct js_event;
 // one that is there but may not be read is reported once.
 class JoystickDevice : public InputSource {
 public:
-    // Stick travel, out of 32767, that still counts as centred. A quarter of the
-    // way: worn analogue sticks rest a few thousand off zero and must not drift
-    // the ship, while digital pads jump straight to the end.
-    static constexpr int kDeadZone = 8192;
-    // -1, 0 or 1 for a stick axis at `value` (-32767 to 32767), past the dead zone.
-    static int axisDirection(int value)
-    {
-        return value > kDeadZone ? 1 : value < -kDeadZone ? -1 : 0;
-    }
-
     explicit JoystickDevice(const QString &path, int retryIntervalMs = 1000);
     ~JoystickDevice() override;
     JoystickDevice(const JoystickDevice &) = delete;

@@ -1,4 +1,4 @@
-#include "statedump.h"
+#include "replay/statedump.h"
 
 #include <QVarLengthArray>
 #include <cstdarg>

@@ -1,4 +1,4 @@
-#include "inputdevicecheck.h"
+#include "input/inputdevicecheck.h"
 
 #include <QDir>
 #include <QFile>

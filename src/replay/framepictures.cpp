@@ -1,4 +1,4 @@
-#include "framepictures.h"
+#include "replay/framepictures.h"
 
 #include <QPainter>
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVector>
 
-#include "inputscript.h"
+#include "input/inputscript.h"
 
 // Compares a replayed game with the check lines of its replay, frame by frame:
 // the first state that differs is where the replay stopped playing out the same.

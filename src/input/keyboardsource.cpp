@@ -1,4 +1,4 @@
-#include "keyboardsource.h"
+#include "input/keyboardsource.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "replayrecorder.h"
+#include "replay/replayrecorder.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "joystick.h"
-#include "statedump.h"
+#include "replay/statedump.h"
 #include "taskmanager.h"
 
 #ifndef SHMUP_VERSION

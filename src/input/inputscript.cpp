@@ -1,4 +1,4 @@
-#include "inputscript.h"
+#include "input/inputscript.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "replaychecker.h"
+#include "replay/replaychecker.h"
 
-#include "statedump.h"
+#include "replay/statedump.h"
 
 ReplayChecker::ReplayChecker(const QVector<InputScript::Check> &checks) : checks(checks) {}
 

@@ -1,4 +1,4 @@
-#include "quitkeys.h"
+#include "app/quitkeys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "gameoptions.h"
+#include "app/gameoptions.h"
 
 #include <QSet>
 

@@ -1,0 +1,30 @@
+#include "app/defaultsources.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "input/joystickdevice.h"
+#include "input/keyboardsource.h"
+#include "joystick.h"
+#ifdef SHMUP_SDL
+#include "input/gamepadsource.h"
+#endif
+
+void addDefaultSources(Joystick &joystick)
+{
+    // Keys need an application to watch; a tool without one has only the device.
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        joystick.addSource(new KeyboardSource(QCoreApplication::instance()));
+#ifdef SHMUP_SDL
+    // SDL owns the pads: it reads them through their event devices
+    // (/dev/input/event*). The joystick node /dev/input/js0 is one of those
+    // pads seen again through the kernel's joydev, so it is not read as well:
+    // the pad would count twice, with two dead zones and two button maps
+    // that disagree. SDL passes over pads it may not open without a word, so
+    // the node still tells the user when the pad is there but out of reach.
+    JoystickDevice::checkAccess(QStringLiteral("/dev/input/js0"));
+    joystick.addSource(new GamePadSource);
+#else
+    joystick.addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));
+#endif
+}
