@@ -1,5 +1,5 @@
-# Shared by the end-to-end scripts that start the game under X: sourced, not
-# run, with the path of the built game: source game-env.sh path/to/shmup
+# Shared by the end-to-end scripts that start the game under X or Wayland:
+# sourced, not run, with the path of the built game: source game-env.sh path/to/shmup
 
 # Sanitizer builds report every error and leak and fail; other builds ignore these.
 # The full unwind lets a suppression see the frames of a GL driver that is
@@ -8,7 +8,10 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1:abort_on_err
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan-suppressions.txt:print_suppressions=0}"
 
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY; run under tests/e2e/with-xvfb.sh" >&2; exit 1; }
+[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || {
+    echo "FAIL: no DISPLAY or WAYLAND_DISPLAY; run under tests/e2e/with-xvfb.sh or with-weston.sh" >&2
+    exit 1
+}
 
 # The game given ($1: the path of the built shmup) as $game, in $bin_dir; a
 # scratch folder $work; and $pid, the game once a script starts it in the
