@@ -7,6 +7,8 @@
 
 #include "replay/framepictures.h"
 
+class OptionReader;
+
 // The trace tool's command line: how many frames, which script, what to print
 // and which pictures to paint.
 struct TraceOptions {
@@ -34,7 +36,7 @@ struct TraceOptions {
 
 private:
     // The options that take a value; false, with the reader's error, on a bad one.
-    bool readValue(class OptionReader &reader);
+    bool readValue(OptionReader &reader);
     int checkTogether() const;
 };
 
