@@ -1,19 +1,11 @@
 #include <QtTest>
 
-#include "replay/framepictures.h"
 #include "input/inputscript.h"
+#include "replay/framepictures.h"
 #include "testsupport.h"
 #include "view.h"
 
 namespace {
-
-QString describe(const QVector<FramePictures::Range> &ranges)
-{
-    QStringList parts;
-    for (const FramePictures::Range &range : ranges)
-        parts.append(QStringLiteral("%1-%2").arg(range.first).arg(range.last));
-    return parts.join(QLatin1Char(' '));
-}
 
 // The script both games play: fire and steer once the ship is in, so that
 // shots, enemies and the parallax all show.
@@ -77,16 +69,14 @@ QVector<QImage> tracePictures(const QTemporaryDir &dir, const QString &name,
 
 } // namespace
 
-// Pictures of frames: the frame list, the frame rate the debug line shows, and
-// the pictures themselves against a real window's paint.
+// Pictures of frames: the frame rate the debug line shows, and the pictures
+// themselves against a real window's paint.
 class TestFramePictures : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase();
     void cleanupTestCase() { resetWorld(); }
-    void parseList_data();
-    void parseList();
     void fpsAsTheWindowCountsIt();
     void picturesAreTheWindowsPaint_data();
     void picturesAreTheWindowsPaint();
@@ -102,43 +92,6 @@ void TestFramePictures::initTestCase()
     QVERIFY(dir.isValid());
     pictures = tracePictures(dir, QStringLiteral("window"));
     QCOMPARE(pictures.size(), pictureFrames);
-}
-
-void TestFramePictures::parseList_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("ranges"); // empty when the list is refused
-    QTest::addColumn<QString>("error");
-
-    QTest::newRow("one frame") << "7"
-                               << "7-7" << QString();
-    QTest::newRow("numbers and a range") << "0,64,100-120"
-                                         << "0-0 64-64 100-120" << QString();
-    QTest::newRow("a range of one") << "5-5"
-                                    << "5-5" << QString();
-    QTest::newRow("empty") << "" << QString() << "\"\" in the frame list";
-    QTest::newRow("empty item") << "1,,2" << QString() << "\"\" in the frame list";
-    QTest::newRow("a word") << "ten" << QString() << "\"ten\" in the frame list";
-    QTest::newRow("open range") << "3-" << QString() << "\"3-\" in the frame list";
-    QTest::newRow("negative") << "-3" << QString() << "\"-3\" in the frame list";
-    QTest::newRow("a sign") << "+3" << QString() << "\"+3\" in the frame list";
-    QTest::newRow("spaces") << "1, 2" << QString() << "\" 2\" in the frame list";
-    QTest::newRow("backwards") << "9-3" << QString() << "the range \"9-3\" ends before it starts";
-    QTest::newRow("too large") << "99999999999" << QString() << "\"99999999999\" in the";
-}
-
-void TestFramePictures::parseList()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, ranges);
-    QFETCH(QString, error);
-    QVector<FramePictures::Range> parsed{{1, 2}};
-    QString message;
-    const bool ok = FramePictures::parseList(text, parsed, message);
-    QCOMPARE(ok, !ranges.isEmpty());
-    QCOMPARE(describe(parsed), ranges);
-    if (!ok)
-        QVERIFY2(message.startsWith(error), qPrintable(message));
 }
 
 // A window whose timers keep time: frame k ticks at 16 (k + 1) ms and the

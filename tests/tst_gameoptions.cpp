@@ -31,6 +31,10 @@ void tst_GameOptions::passesQtOptionsOn_data()
         << QStringList{"-platform", "xcb", "-reverse"};
     QTest::newRow("unknown single dash is Qt's")
         << QStringList{"-nosuch"} << QStringList{"-nosuch"};
+    QTest::newRow("Qt's value after =, ours next")
+        << QStringList{"-platform=offscreen", "--scale", "2"} << QStringList{"-platform=offscreen"};
+    QTest::newRow("Qt's option last, its value missing")
+        << QStringList{"-platform"} << QStringList{"-platform"};
 }
 
 void tst_GameOptions::passesQtOptionsOn()
@@ -81,6 +85,8 @@ void tst_GameOptions::exitsWithoutRunning_data()
     QTest::newRow("scale zero") << QStringList{"--scale", "0"} << 2 << "--scale wants";
     QTest::newRow("scale text") << QStringList{"--scale=two"} << 2 << "not \"two\"";
     QTest::newRow("scale missing") << QStringList{"--scale"} << 2 << "--scale needs a value";
+    QTest::newRow("scale of five digits")
+        << QStringList{"--scale", "00002"} << 2 << "--scale wants";
     QTest::newRow("empty record") << QStringList{"--record="} << 2 << "needs a file name";
     QTest::newRow("fullscreen=1") << QStringList{"--fullscreen=1"} << 2 << "takes no value";
 }

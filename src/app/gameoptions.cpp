@@ -2,6 +2,9 @@
 
 #include <QSet>
 
+#include "app/optionreader.h"
+#include "screen.h"
+
 #ifndef SHMUP_VERSION
 #define SHMUP_VERSION "unknown"
 #endif
@@ -56,18 +59,6 @@ const QSet<QString> &qtFlags()
     return names;
 }
 
-bool parsePositive(const QString &text, int &value)
-{
-    if (text.isEmpty() || text.size() > 4)
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    value = text.toInt();
-    return value > 0;
-}
-
 GameOptions::Result failure(const QString &message)
 {
     GameOptions::Result result;
@@ -82,21 +73,23 @@ GameOptions::Result failure(const QString &message)
 QString GameOptions::helpText()
 {
     return QStringLiteral(
-        "Usage: shmup [options] [Qt options]\n"
-        "A small vertical-scrolling shoot-'em-up.\n"
-        "\n"
-        "Options:\n"
-        "  --fullscreen    cover the screen, the 640x480 picture centred and scaled\n"
-        "                  (the default on linuxfb, eglfs and vnc)\n"
-        "  --scale N       open a window N times 640x480, each game pixel N by N\n"
-        "  --record FILE   write the game's joystick states and state checks to FILE\n"
-        "  --replay FILE   play back a recorded game, checking it as it goes\n"
-        "  --help          show this help and exit\n"
-        "  --version       show the version and exit\n"
-        "\n"
-        "Qt's own options pass through to Qt, for example -platform linuxfb,\n"
-        "-platform eglfs, -platform vnc:size=800x600 or -platform xcb.\n"
-        "Escape quits; so do the window's close button, SIGINT, SIGTERM and SIGHUP.\n");
+               "Usage: shmup [options] [Qt options]\n"
+               "A small vertical-scrolling shoot-'em-up.\n"
+               "\n"
+               "Options:\n"
+               "  --fullscreen    cover the screen, the %1x%2 picture centred and scaled\n"
+               "                  (the default on linuxfb, eglfs and vnc)\n"
+               "  --scale N       open a window N times %1x%2, each game pixel N by N\n"
+               "  --record FILE   write the game's joystick states and state checks to FILE\n"
+               "  --replay FILE   play back a recorded game, checking it as it goes\n"
+               "  --help          show this help and exit\n"
+               "  --version       show the version and exit\n"
+               "\n"
+               "Qt's own options pass through to Qt, for example -platform linuxfb,\n"
+               "-platform eglfs, -platform vnc:size=800x600 or -platform xcb.\n"
+               "Escape quits; so do the window's close button, SIGINT, SIGTERM and SIGHUP.\n")
+        .arg(kScreenWidth)
+        .arg(kScreenHeight);
 }
 
 QString GameOptions::versionText()
@@ -109,33 +102,24 @@ GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int
     passOn.clear();
     if (!arguments.isEmpty())
         passOn.append(0);
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments.at(i);
-        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-") ||
-            arg == QLatin1String("--")) {
-            passOn.append(i);
+    OptionReader reader(arguments);
+    while (reader.next()) {
+        const QString &name = reader.name();
+        if (reader.dashes() == 0) {
+            passOn.append(reader.index());
             continue;
         }
-        const bool twoDashes = arg.startsWith(QLatin1String("--"));
-        QString name = arg.mid(twoDashes ? 2 : 1);
-        QString value;
-        bool hasValue = false;
-        const int equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-            hasValue = true;
-        }
-
         if (qtOptionsWithValue().contains(name) || qtFlags().contains(name)) {
-            passOn.append(i);
-            if (qtOptionsWithValue().contains(name) && !hasValue && i + 1 < arguments.size())
-                passOn.append(++i);
+            passOn.append(reader.index());
+            QString value;
+            if (qtOptionsWithValue().contains(name) && !reader.hasInlineValue() &&
+                reader.takeValue(value))
+                passOn.append(reader.index());
             continue;
         }
         // One dash and not Qt's: Qt ignores what it does not know, and so do we.
-        if (!twoDashes && name != QLatin1String("h")) {
-            passOn.append(i);
+        if (reader.dashes() == 1 && name != QLatin1String("h")) {
+            passOn.append(reader.index());
             continue;
         }
 
@@ -151,32 +135,23 @@ GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int
             result.output = versionText();
             return result;
         }
+        bool ok = true;
         if (name == QLatin1String("fullscreen")) {
-            if (hasValue)
+            if (reader.hasInlineValue())
                 return failure(QStringLiteral("--fullscreen takes no value"));
             fullscreen = true;
-            continue;
-        }
-        const bool takesValue = name == QLatin1String("scale") || name == QLatin1String("record") ||
-                                name == QLatin1String("replay");
-        if (!takesValue)
-            return failure(QStringLiteral("unknown option \"%1\"").arg(arg));
-        if (!hasValue) {
-            if (i + 1 >= arguments.size())
-                return failure(QStringLiteral("--%1 needs a value").arg(name));
-            value = arguments.at(++i);
-        }
-        if (name == QLatin1String("scale")) {
-            if (!parsePositive(value, scale))
-                return failure(QStringLiteral("--scale wants a whole number from 1 up, not \"%1\"")
-                                   .arg(value));
-        } else if (value.isEmpty()) {
-            return failure(QStringLiteral("--%1 needs a file name").arg(name));
+        } else if (name == QLatin1String("scale")) {
+            ok = reader.takeNumber(scale, 1, QStringLiteral("a whole number from 1 up"), 4);
         } else if (name == QLatin1String("record")) {
-            record = value;
+            ok = reader.takeText(record, QStringLiteral("a file name"));
+        } else if (name == QLatin1String("replay")) {
+            ok = reader.takeText(replay, QStringLiteral("a file name"));
         } else {
-            replay = value;
+            reader.unknown();
+            ok = false;
         }
+        if (!ok)
+            return failure(reader.error());
     }
     return Result();
 }

@@ -2,7 +2,8 @@
 
 #include <QFile>
 #include <algorithm>
-#include <limits>
+
+#include "input/numbertext.h"
 
 namespace {
 
@@ -28,34 +29,6 @@ QString quoted(const char *begin, const char *end)
         out += QStringLiteral("...");
     out += QLatin1Char('"');
     return out;
-}
-
-enum class Number { Ok, NotInteger, OutOfRange };
-
-// Strict decimal: an optional sign and digits only, nothing else. The value is
-// accumulated in 64 bits and capped, so no length of digits can overflow.
-Number toInt(const char *begin, const char *end, int &value)
-{
-    const char *p = begin;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    if (p == end)
-        return Number::NotInteger;
-    const qint64 cap = qint64(std::numeric_limits<int>::max()) + 1;
-    qint64 magnitude = 0;
-    for (; p < end; ++p) {
-        if (*p < '0' || *p > '9')
-            return Number::NotInteger;
-        if (magnitude <= cap)
-            magnitude = magnitude * 10 + (*p - '0');
-    }
-    const qint64 signedValue = negative ? -magnitude : magnitude;
-    if (signedValue < std::numeric_limits<int>::min() ||
-        signedValue > std::numeric_limits<int>::max())
-        return Number::OutOfRange;
-    value = int(signedValue);
-    return Number::Ok;
 }
 
 struct Token {
@@ -144,8 +117,7 @@ QString parseCheck(const char *p, const char *lineEnd, const QVector<InputScript
         return QStringLiteral("a check line is \"# check FRAME HASH\", found %1 of the two")
             .arg(count);
     int frame = 0;
-    if (*tokens[0].begin == '-' || *tokens[0].begin == '+' ||
-        toInt(tokens[0].begin, tokens[0].end, frame) != Number::Ok)
+    if (!NumberText::toCount(tokens[0].begin, tokens[0].end, frame))
         return QStringLiteral("check FRAME %1 is not a frame number")
             .arg(quoted(tokens[0].begin, tokens[0].end));
     if (!checks.isEmpty() && frame <= checks.constLast().frame)
@@ -244,14 +216,14 @@ bool parseScript(const QByteArray &bytes, QVector<InputScript::Step> &steps,
 
         int values[3];
         for (int i = 0; i < 3; ++i) {
-            switch (toInt(tokens[i].begin, tokens[i].end, values[i])) {
-            case Number::Ok:
+            switch (NumberText::toInt(tokens[i].begin, tokens[i].end, values[i])) {
+            case NumberText::Result::Ok:
                 break;
-            case Number::NotInteger:
+            case NumberText::Result::NotInteger:
                 return fail(
                     QStringLiteral("%1 %2 is not an integer")
                         .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));
-            case Number::OutOfRange:
+            case NumberText::Result::OutOfRange:
                 return fail(
                     QStringLiteral("%1 %2 is too large for an int")
                         .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));

@@ -5,20 +5,16 @@
 #include <QString>
 #include <QVector>
 
+#include "input/numbertext.h"
+
 class View;
 
 // Pictures of chosen frames of a game, painted by a real game window, with
 // the debug line as the window shows it when it runs on time.
 class FramePictures {
 public:
-    struct Range {
-        int first;
-        int last;
-    };
-
-    // Reads a frame list such as "0,64,100-120" (numbers and inclusive ranges,
-    // comma-separated). On failure returns false with one line in `error`.
-    static bool parseList(const QString &text, QVector<Range> &ranges, QString &error);
+    // Read by NumberText::toFrameList.
+    using Range = NumberText::FrameRange;
 
     // The frame rate the debug line shows in the window after `frame` (from 0)
     // when its timers keep time: frame F is painted at 16 (F + 1) ms and the

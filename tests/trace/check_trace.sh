@@ -182,6 +182,8 @@ expect_error "unknown option" --bogus
 expect_error "negative frame count" --frames -5
 expect_error "frame count with junk" --frames 10x
 expect_error "missing frame count" --frames
+expect_error "a flag with a value" --dump=1
+expect_error "one of ours with one dash" -frames 5
 expect_error "missing file" --input "$work/no-such-file.txt"
 expect_error "malformed line" --input "$work/short.txt"
 grep -q 'line 3' "$work/err.err" || fail "malformed line: the message does not name line 3"
