@@ -1,10 +1,11 @@
 #include "taskenemy1.h"
 
-#include <QSize>
+#include <QRect>
 #include <cmath>
 
 #include "counter.h"
 #include "rounding.h"
+#include "spritesheet.h"
 #include "taskenemybullet.h"
 #include "taskexplode.h"
 #include "taskmanager.h"
@@ -38,8 +39,9 @@ void taskEnemy1::oneFrame()
 
 void taskEnemy1::render(QPainter *painter)
 {
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos), QPoint(128, 32),
-                               QSize(32, 32));
+    const QRect &region = SpriteSheet::kAimingEnemy;
+    Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos), region.topLeft(),
+                               region.size());
 }
 
 void taskEnemy1::addDamage(int amount)

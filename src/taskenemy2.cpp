@@ -1,10 +1,11 @@
 #include "taskenemy2.h"
 
-#include <QSize>
+#include <QRect>
 #include <cmath>
 #include <cstdlib>
 
 #include "rounding.h"
+#include "spritesheet.h"
 #include "taskexplode.h"
 #include "taskmanager.h"
 #include "texture.h"
@@ -29,13 +30,9 @@ void taskEnemy2::oneFrame()
 
 void taskEnemy2::render(QPainter *painter)
 {
-    if (kind == 0) {
-        Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                                   QPoint(32, 96), QSize(96, 64));
-    } else {
-        Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                                   QPoint(128, 96), QSize(64, 64));
-    }
+    const QRect &region = kind == 0 ? SpriteSheet::kLargeEnemy : SpriteSheet::kSmallEnemy;
+    Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos), region.topLeft(),
+                               region.size());
 }
 
 void taskEnemy2::addDamage(int amount)

@@ -1,8 +1,9 @@
 #include "taskenemybullet.h"
 
-#include <QSize>
+#include <QRect>
 
 #include "rounding.h"
+#include "spritesheet.h"
 #include "texture.h"
 
 taskEnemyBullet::taskEnemyBullet(const PointF &pos, int tag, const PointF &velocity,
@@ -28,8 +29,9 @@ void taskEnemyBullet::oneFrame()
 
 void taskEnemyBullet::render(QPainter *painter)
 {
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                               QPoint(animFrame * 16, 64), QSize(16, 16));
+    const QRect &region = SpriteSheet::kEnemyBullet[animFrame];
+    Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos), region.topLeft(),
+                               region.size());
 }
 
 void taskEnemyBullet::addDamage(int amount)

@@ -1,8 +1,9 @@
 #include "taskexplode.h"
 
-#include <QSize>
+#include <QRect>
 
 #include "rounding.h"
+#include "spritesheet.h"
 #include "texture.h"
 
 taskExplode::taskExplode(const PointF &pos, int tag)
@@ -23,6 +24,11 @@ void taskExplode::oneFrame()
 
 void taskExplode::render(QPainter *painter)
 {
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                               QPoint((animFrame + 2) * 32, 64), QSize(32, 32));
+    // Cell 4 marks the frame it dies in, and the manager deletes it before
+    // the repaint: the sheet has no such cell.
+    if (animFrame < 0 || animFrame >= SpriteSheet::kCells)
+        return;
+    const QRect &region = SpriteSheet::kExplosion[animFrame];
+    Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos), region.topLeft(),
+                               region.size());
 }

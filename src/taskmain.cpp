@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "counter.h"
+#include "screen.h"
+#include "spritesheet.h"
 #include "taskbg.h"
 #include "taskenemy1.h"
 #include "taskenemy2.h"
@@ -12,23 +14,21 @@
 
 taskMain::taskMain() : Task(0), counter(0)
 {
-    // Every sprite lies within the top-left 192 x 160 pixels of the sheet.
-    Texture::inst()->loadTexture(QStringLiteral("MAIN"), QStringLiteral("../img/edge1.png"),
-                                 QSize(192, 160));
+    Texture::inst()->loadTexture(SpriteSheet::name(), SpriteSheet::path(), SpriteSheet::kSize);
     TaskManager::inst()->addTask(new taskBG(0));
-    TaskManager::inst()->addMyTask(new taskMyShip(PointF(320.0f, 480.0f), 0));
+    TaskManager::inst()->addMyTask(new taskMyShip(taskMyShip::kEntryPoint, 0));
 }
 
 void taskMain::oneFrame()
 {
     const int n = counter;
     if (n % 10 == 0) {
-        const int x = rand() % 640;
+        const int x = rand() % kScreenWidth;
         TaskManager::inst()->addEnemyTask(
             new taskEnemy1(PointF(float(x), -16.0f), 0, PointF(0.0f, 2.0f)));
     }
     if (n % 20 == 0) {
-        const int x = rand() % 640;
+        const int x = rand() % kScreenWidth;
         const int vx = rand() % 4 - 2;
         const int vy = rand() % 2 + 1;
         TaskManager::inst()->addEnemyTask(

@@ -1,8 +1,9 @@
 #include "taskmybullet.h"
 
-#include <QSize>
+#include <QRect>
 
 #include "rounding.h"
+#include "spritesheet.h"
 #include "texture.h"
 
 taskMyBullet::taskMyBullet(const PointF &pos, int tag) : TaskChara(pos, tag, true)
@@ -23,8 +24,9 @@ void taskMyBullet::oneFrame()
 
 void taskMyBullet::render(QPainter *painter)
 {
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos), QPoint(0, 0),
-                               QSize(32, 32));
+    const QRect &region = SpriteSheet::kPlayerShot;
+    Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos), region.topLeft(),
+                               region.size());
 }
 
 void taskMyBullet::addDamage(int amount)

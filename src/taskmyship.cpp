@@ -1,12 +1,13 @@
 #include "taskmyship.h"
 
-#include <QSize>
+#include <QRect>
 #include <QtGlobal>
 #include <cstdlib>
 
 #include "counter.h"
 #include "joystick.h"
 #include "rounding.h"
+#include "spritesheet.h"
 #include "taskexplode.h"
 #include "taskmanager.h"
 #include "taskmybullet.h"
@@ -45,12 +46,12 @@ void taskMyShip::oneFrame()
         pos += step;
         if (pos.x < 0.0f)
             pos.x = 0.0f;
-        else if (pos.x > 640.0f)
-            pos.x = 640.0f;
+        else if (pos.x > float(kScreenWidth))
+            pos.x = float(kScreenWidth);
         if (pos.y < 0.0f)
             pos.y = 0.0f;
-        else if (pos.y > 480.0f)
-            pos.y = 480.0f;
+        else if (pos.y > float(kScreenHeight))
+            pos.y = float(kScreenHeight);
         if (Joystick::inst()->isTrigged(0))
             TaskManager::inst()->addMyTask(new taskMyBullet(pos, 0));
         break;
@@ -59,7 +60,7 @@ void taskMyShip::oneFrame()
         if (respawnCount <= 120) {
             ++respawnCount;
         } else {
-            TaskManager::inst()->addMyTask(new taskMyShip(PointF(320.0f, 480.0f), 0));
+            TaskManager::inst()->addMyTask(new taskMyShip(kEntryPoint, 0));
             dead = true;
         }
         break;
@@ -73,8 +74,9 @@ void taskMyShip::oneFrame()
 void taskMyShip::render(QPainter *painter)
 {
     if (state == Active || (state == Entering && renderCount % 2 == 0)) {
-        Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, roundedPoint(pos),
-                                   QPoint(32, 0), QSize(32, 32));
+        const QRect &region = SpriteSheet::kPlayerShip;
+        Texture::inst()->putSprite(SpriteSheet::name(), painter, roundedPoint(pos),
+                                   region.topLeft(), region.size());
     }
     renderCount = nextCount(renderCount);
 }

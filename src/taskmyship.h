@@ -1,6 +1,7 @@
 #ifndef TASKMYSHIP_H
 #define TASKMYSHIP_H
 
+#include "screen.h"
 #include "taskchara.h"
 
 // The player's ship: flies in blinking, is steered and fires while active, and
@@ -8,6 +9,9 @@
 class taskMyShip : public TaskChara {
 public:
     enum State { Entering = 0, Active = 1, Destroyed = 2 };
+
+    // Every ship flies in from the middle of the screen's bottom edge.
+    static constexpr PointF kEntryPoint{kScreenWidth / 2.0f, float(kScreenHeight)};
 
     taskMyShip(const PointF &pos, int tag);
 

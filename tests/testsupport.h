@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "joystick.h"
+#include "spritesheet.h"
 #include "task.h"
 #include "taskmanager.h"
 #include "texture.h"
@@ -46,12 +47,12 @@ inline void resetWorld()
     srand(1);
 }
 
-// Registers `sheet` as the "MAIN" sprite sheet, replacing any earlier one.
+// Registers `sheet` as the game's sprite sheet, replacing any earlier one.
 inline void useSheet(const QImage &sheet)
 {
     Texture *texture = Texture::inst();
-    texture->deleteTexture(QStringLiteral("MAIN"));
-    texture->textures.insert(QStringLiteral("MAIN"), new QPixmap(QPixmap::fromImage(sheet)));
+    texture->deleteTexture(SpriteSheet::name());
+    texture->textures.insert(SpriteSheet::name(), new QPixmap(QPixmap::fromImage(sheet)));
 }
 
 // A 192x160 sheet where each pixel encodes its own coordinates (r = x, g = y,

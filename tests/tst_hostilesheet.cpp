@@ -20,7 +20,7 @@ private:
 };
 
 namespace {
-const QString sheetPath = QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png");
+const QString sheetPath = QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file();
 
 QStringList warnings;
 QtMessageHandler previousHandler = nullptr;
@@ -124,7 +124,7 @@ SheetPixels sheetPixels(const QImage &frame)
 void TestHostileSheet::init()
 {
     resetWorld();
-    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    Texture::inst()->deleteTexture(SpriteSheet::name());
     warnings.clear();
     QVERIFY(dir.isValid());
 }
@@ -134,7 +134,7 @@ void TestHostileSheet::cleanup()
     qInstallMessageHandler(previousHandler);
     previousHandler = nullptr;
     resetWorld();
-    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    Texture::inst()->deleteTexture(SpriteSheet::name());
 }
 
 void TestHostileSheet::badSheetWarnsOnceAndTheGameRuns_data()
@@ -192,18 +192,18 @@ void TestHostileSheet::badSheetWarnsOnceAndTheGameRuns()
     }
 
     previousHandler = qInstallMessageHandler(keepWarnings);
-    Texture::inst()->loadTexture(QStringLiteral("MAIN"), path, QSize(192, 160));
+    Texture::inst()->loadTexture(SpriteSheet::name(), path, SpriteSheet::kSize);
     QCOMPARE(warnings.size(), 1);
     const QString warning = warnings.constFirst();
     QVERIFY2(warning.contains(QStringLiteral("\"%1\"").arg(path)), qPrintable(warning));
     QVERIFY2(warning.contains(problem), qPrintable(warning));
     QVERIFY2(!warning.contains(QLatin1Char('\n')), qPrintable(warning));
-    QVERIFY(Texture::inst()->findTexture(QStringLiteral("MAIN")));
-    const QPixmap &loaded = Texture::inst()->getTexture(QStringLiteral("MAIN"));
+    QVERIFY(Texture::inst()->findTexture(SpriteSheet::name()));
+    const QPixmap &loaded = Texture::inst()->getTexture(SpriteSheet::name());
     QCOMPARE(!loaded.isNull(), drawsSprites);
     QVERIFY(loaded.width() <= 4096 && loaded.height() <= 4096);
 
-    // The game as it starts: the director finds "MAIN" taken and does not
+    // The game as it starts: the director finds the sheet's name taken and does not
     // load again. A few hundred frames, each painted as the window does.
     View view;
     QImage frame(view.size(), QImage::Format_RGB32);

@@ -376,6 +376,8 @@ void TestScene::explosionPlaysTwelveFrames()
         if (call < 12)
             manager->deletionPass();
     }
+    // The sheet has no cell 4: painted before its deletion, it shows nothing.
+    QCOMPARE(spriteDrawn(paintTask(explosion)), QStringLiteral("nothing"));
     manager->deletionPass();
     QCOMPARE(manager->getTaskCount(), 0);
 }

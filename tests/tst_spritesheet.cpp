@@ -5,29 +5,12 @@
 #include <QRect>
 #include <QtTest>
 
+#include "spritesheet.h"
+
+using SpriteSheet::kRegions;
+using SpriteSheet::Region;
+
 namespace {
-
-struct Region {
-    const char *name;
-    QRect rect;
-};
-
-const Region kRegions[] = {
-    {"player shot", QRect(0, 0, 32, 32)},
-    {"player ship", QRect(32, 0, 32, 32)},
-    {"star", QRect(0, 32, 16, 16)},
-    {"aiming enemy", QRect(128, 32, 32, 32)},
-    {"enemy bullet 0", QRect(0, 64, 16, 16)},
-    {"enemy bullet 1", QRect(16, 64, 16, 16)},
-    {"enemy bullet 2", QRect(32, 64, 16, 16)},
-    {"enemy bullet 3", QRect(48, 64, 16, 16)},
-    {"explosion 0", QRect(64, 64, 32, 32)},
-    {"explosion 1", QRect(96, 64, 32, 32)},
-    {"explosion 2", QRect(128, 64, 32, 32)},
-    {"explosion 3", QRect(160, 64, 32, 32)},
-    {"large enemy", QRect(32, 96, 96, 64)},
-    {"small enemy", QRect(128, 96, 64, 64)},
-};
 
 QRect regionNamed(const QString &name)
 {
@@ -82,6 +65,7 @@ class TestSpriteSheet : public QObject {
 private slots:
     void initTestCase();
     void sheetIsTransparentAndSized();
+    void regionsLieApartOnTheSheet();
     void regionIsDrawn_data();
     void regionIsDrawn();
     void nothingOutsideTheRegions();
@@ -96,16 +80,28 @@ private slots:
 
 void TestSpriteSheet::initTestCase()
 {
-    loaded = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"));
+    loaded = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file());
     QVERIFY2(!loaded.isNull(), "img/edge1.png cannot be read");
     sheet = loaded.convertToFormat(QImage::Format_ARGB32);
 }
 
 void TestSpriteSheet::sheetIsTransparentAndSized()
 {
-    QCOMPARE(loaded.size(), QSize(192, 160));
+    QCOMPARE(loaded.size(), SpriteSheet::kSize);
     QVERIFY(loaded.hasAlphaChannel());
-    QCOMPARE(qAlpha(sheet.pixel(191, 0)), 0); // a corner that no region covers
+    QCOMPARE(qAlpha(sheet.pixel(SpriteSheet::kSize.width() - 1, 0)), 0); // no region covers it
+}
+
+// Overlapping regions would show part of one sprite at the edge of another.
+void TestSpriteSheet::regionsLieApartOnTheSheet()
+{
+    const QRect whole(QPoint(0, 0), SpriteSheet::kSize);
+    for (const Region &r : kRegions) {
+        QVERIFY2(whole.contains(r.rect), r.name);
+        for (const Region &other : kRegions)
+            QVERIFY2(&r == &other || !r.rect.intersects(other.rect),
+                     qPrintable(QStringLiteral("%1 overlaps %2").arg(r.name, other.name)));
+    }
 }
 
 void TestSpriteSheet::regionIsDrawn_data()
@@ -213,8 +209,8 @@ void TestSpriteSheet::explosionGrowsAndFades()
     int previousWidth = 0;
     int previousPeak = 256;
     int firstPeak = 0;
-    for (int n = 0; n < 4; ++n) {
-        const QRect cell(32 * (n + 2), 64, 32, 32);
+    for (int n = 0; n < SpriteSheet::kCells; ++n) {
+        const QRect cell = SpriteSheet::kExplosion[n];
         const int width = boundsAbove(sheet, cell, 16).width();
         const int peak = peakAlpha(sheet, cell);
         QVERIFY2(width > previousWidth,
@@ -234,9 +230,9 @@ void TestSpriteSheet::explosionGrowsAndFades()
 // Each cell differs from the next (the loop 3 -> 0 included) but the ball stays on its centre.
 void TestSpriteSheet::enemyBulletAnimatesInPlace()
 {
-    for (int f = 0; f < 4; ++f) {
-        const QRect cell(16 * f, 64, 16, 16);
-        const QRect next(16 * ((f + 1) % 4), 64, 16, 16);
+    for (int f = 0; f < SpriteSheet::kCells; ++f) {
+        const QRect cell = SpriteSheet::kEnemyBullet[f];
+        const QRect next = SpriteSheet::kEnemyBullet[(f + 1) % SpriteSheet::kCells];
         QVERIFY2(sheet.copy(cell) != sheet.copy(next),
                  qPrintable(QStringLiteral("cell %1 equals the next").arg(f)));
         const QPointF centre = centroid(sheet, cell);

@@ -3,7 +3,7 @@
 #include "testsupport.h"
 
 namespace {
-const QString sheetPath = QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png");
+const QString sheetPath = QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file();
 
 int warnings = 0;
 QtMessageHandler previousHandler = nullptr;
@@ -49,7 +49,7 @@ private:
 
 void TestTexture::init()
 {
-    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    Texture::inst()->deleteTexture(SpriteSheet::name());
     warnings = 0;
 }
 
@@ -112,7 +112,7 @@ void TestTexture::unknownNameGivesDummy()
     // Drawing a name that was never loaded draws nothing.
     QImage screen = blankScreen();
     QPainter painter(&screen);
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), &painter, QPoint(100, 100), QPoint(0, 0),
+    Texture::inst()->putSprite(SpriteSheet::name(), &painter, QPoint(100, 100), QPoint(0, 0),
                                QSize(32, 32));
     painter.end();
     QCOMPARE(screen, blankScreen());
@@ -183,16 +183,16 @@ void TestTexture::getTextureFollowsTheMap()
     QCOMPARE(texture.findTexture(name), expected.isEmpty() ? nullptr : &now);
 }
 
-// The game opens "../img/edge1.png"; started from another folder it still finds
+// The game opens the sheet relative to bin/; started from another folder it still finds
 // the sheet that the build put beside bin/.
 void TestTexture::loadsBesideTheProgram()
 {
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
     Texture texture;
-    texture.loadTexture(QStringLiteral("MAIN"), QStringLiteral("../img/edge1.png"));
+    texture.loadTexture(SpriteSheet::name(), SpriteSheet::path());
     QDir::setCurrent(previous);
-    QPixmap *sheet = texture.findTexture(QStringLiteral("MAIN"));
+    QPixmap *sheet = texture.findTexture(SpriteSheet::name());
     QVERIFY(sheet);
     QVERIFY(!sheet->isNull());
     QCOMPARE(sheet->size(), QPixmap(sheetPath).size());
@@ -229,7 +229,7 @@ void TestTexture::putSprite()
     useSheet(coordinateSheet());
     QImage screen = blankScreen();
     QPainter painter(&screen);
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), &painter, centre, source, size);
+    Texture::inst()->putSprite(SpriteSheet::name(), &painter, centre, source, size);
     painter.end();
 
     const QRect target(topLeft, size);
@@ -261,7 +261,7 @@ void TestTexture::transparency()
     QImage screen = blankScreen();
     screen.fill(Qt::blue);
     QPainter painter(&screen);
-    Texture::inst()->putSprite(QStringLiteral("MAIN"), &painter, QPoint(12, 10), QPoint(0, 0),
+    Texture::inst()->putSprite(SpriteSheet::name(), &painter, QPoint(12, 10), QPoint(0, 0),
                                QSize(4, 1));
     painter.end();
 
