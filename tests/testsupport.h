@@ -1,9 +1,11 @@
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
+#include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <grp.h>
@@ -13,6 +15,8 @@
 #include "joystick.h"
 #include "task.h"
 #include "taskmanager.h"
+#include "taskmybullet.h"
+#include "taskmyship.h"
 #include "texture.h"
 
 // Test helpers shared by the unit tests. The game's singletons live for the
@@ -211,6 +215,57 @@ inline bool runUnprivileged(const std::function<void()> &work, QStringList &warn
     warnings = text.isEmpty() ? QStringList()
                               : QString::fromUtf8(text.constData(), text.size()).split(QChar(0));
     return true;
+}
+
+// Starts each test function of a class from a fresh world and leaves one
+// behind; a test class derives from it instead of from QObject.
+class WorldTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { resetWorld(); }
+    void cleanup() { resetWorld(); }
+};
+
+// A WorldTest whose tasks draw from coordinateSheet().
+class TaskTest : public WorldTest {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        resetWorld();
+        useSheet(coordinateSheet());
+    }
+};
+
+// A ship past its entry, steered by the joystick, at `pos` in the task manager.
+inline taskMyShip *activeShipAt(PointF pos)
+{
+    auto *ship = new taskMyShip(pos, 0);
+    ship->state = taskMyShip::Active;
+    TaskManager::inst()->addMyTask(ship);
+    return ship;
+}
+
+// The player's shots in the task manager.
+inline int shotsInPlay()
+{
+    int count = 0;
+    for (Task *task : std::as_const(TaskManager::inst()->tasks))
+        count += dynamic_cast<taskMyBullet *>(task) != nullptr;
+    return count;
+}
+
+// Runs the application's event loop; a loop that nothing ends within five
+// seconds ends with `unended`.
+inline int runEventLoop(int unended)
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [unended] { QCoreApplication::exit(unended); });
+    guard.start(5000);
+    return QCoreApplication::exec();
 }
 
 #endif

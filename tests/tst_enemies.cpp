@@ -11,17 +11,10 @@
 #include "testsupport.h"
 
 // The aiming enemy, its bullets and the splitting enemy.
-class TestEnemies : public QObject {
+class TestEnemies : public TaskTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        resetWorld();
-        useSheet(coordinateSheet());
-    }
-    void cleanup() { resetWorld(); }
-
     void aimingEnemyFiresFiveBulletsOnItsWayDown();
     void aimsFromItsPositionAfterTheMove_data();
     void aimsFromItsPositionAfterTheMove();

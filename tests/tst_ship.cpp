@@ -7,17 +7,10 @@
 #include "testsupport.h"
 
 // The player's ship: flying in, steering, firing, destruction and respawn.
-class TestShip : public QObject {
+class TestShip : public TaskTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        resetWorld();
-        useSheet(coordinateSheet());
-    }
-    void cleanup() { resetWorld(); }
-
     void fliesInAndWaitsWithoutInput();
     void readsTheJoystickFromItsSixtySixthFrame();
     void movesByDirectionCode_data();
@@ -32,18 +25,7 @@ private slots:
     void drawsByState_data();
     void drawsByState();
     void blinkKeepsWorkingWhenTheRenderCountWraps();
-
-private:
-    static taskMyShip *activeShipAt(PointF pos);
 };
-
-taskMyShip *TestShip::activeShipAt(PointF pos)
-{
-    auto *ship = new taskMyShip(pos, 0);
-    ship->state = taskMyShip::Active;
-    TaskManager::inst()->addMyTask(ship);
-    return ship;
-}
 
 void TestShip::fliesInAndWaitsWithoutInput()
 {
