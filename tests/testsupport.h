@@ -14,6 +14,7 @@
 
 #include "joystick.h"
 #include "task.h"
+#include "taskexplode.h"
 #include "taskmanager.h"
 #include "taskmybullet.h"
 #include "taskmyship.h"
@@ -267,5 +268,20 @@ inline int runEventLoop(int unended)
     guard.start(5000);
     return QCoreApplication::exec();
 }
+
+// Checks that the manager's tasks from index `first` on are eight explosions
+// scattered about `centre` by the next sixteen rand() values, two per
+// explosion, as a destruction leaves them.
+#define QCOMPARE_EXPLOSIONS(first, centre)                                                         \
+    do {                                                                                           \
+        for (int i = 0; i < 8; ++i) {                                                              \
+            const int dx = rand() % 64 - 32;                                                       \
+            const int dy = rand() % 64 - 32;                                                       \
+            auto *explosion =                                                                      \
+                dynamic_cast<taskExplode *>(TaskManager::inst()->tasks.at((first) + i));           \
+            QVERIFY2(explosion, "an explosion where it was expected");                             \
+            QCOMPARE(explosion->pos, PointF((centre).x + float(dx), (centre).y + float(dy)));      \
+        }                                                                                          \
+    } while (false)
 
 #endif
