@@ -1,9 +1,11 @@
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
+#include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <grp.h>
@@ -13,7 +15,10 @@
 #include "joystick.h"
 #include "spritesheet.h"
 #include "task.h"
+#include "taskexplode.h"
 #include "taskmanager.h"
+#include "taskmybullet.h"
+#include "taskmyship.h"
 #include "texture.h"
 
 // Test helpers shared by the unit tests. The game's singletons live for the
@@ -213,5 +218,71 @@ inline bool runUnprivileged(const std::function<void()> &work, QStringList &warn
                               : QString::fromUtf8(text.constData(), text.size()).split(QChar(0));
     return true;
 }
+
+// Starts each test function of a class from a fresh world and leaves one
+// behind; a test class derives from it instead of from QObject.
+class WorldTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { resetWorld(); }
+    void cleanup() { resetWorld(); }
+};
+
+// A WorldTest whose tasks draw from coordinateSheet().
+class TaskTest : public WorldTest {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        resetWorld();
+        useSheet(coordinateSheet());
+    }
+};
+
+// A ship past its entry, steered by the joystick, at `pos` in the task manager.
+inline taskMyShip *activeShipAt(PointF pos)
+{
+    auto *ship = new taskMyShip(pos, 0);
+    ship->state = taskMyShip::Active;
+    TaskManager::inst()->addMyTask(ship);
+    return ship;
+}
+
+// The player's shots in the task manager.
+inline int shotsInPlay()
+{
+    int count = 0;
+    for (Task *task : std::as_const(TaskManager::inst()->tasks))
+        count += dynamic_cast<taskMyBullet *>(task) != nullptr;
+    return count;
+}
+
+// Runs the application's event loop; a loop that nothing ends within five
+// seconds ends with `unended`.
+inline int runEventLoop(int unended)
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [unended] { QCoreApplication::exit(unended); });
+    guard.start(5000);
+    return QCoreApplication::exec();
+}
+
+// Checks that the manager's tasks from index `first` on are eight explosions
+// scattered about `centre` by the next sixteen rand() values, two per
+// explosion, as a destruction leaves them.
+#define QCOMPARE_EXPLOSIONS(first, centre)                                                         \
+    do {                                                                                           \
+        for (int i = 0; i < 8; ++i) {                                                              \
+            const int dx = rand() % 64 - 32;                                                       \
+            const int dy = rand() % 64 - 32;                                                       \
+            auto *explosion =                                                                      \
+                dynamic_cast<taskExplode *>(TaskManager::inst()->tasks.at((first) + i));           \
+            QVERIFY2(explosion, "an explosion where it was expected");                             \
+            QCOMPARE(explosion->pos, PointF((centre).x + float(dx), (centre).y + float(dy)));      \
+        }                                                                                          \
+    } while (false)
 
 #endif

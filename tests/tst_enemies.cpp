@@ -11,17 +11,10 @@
 #include "testsupport.h"
 
 // The aiming enemy, its bullets and the splitting enemy.
-class TestEnemies : public QObject {
+class TestEnemies : public TaskTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        resetWorld();
-        useSheet(coordinateSheet());
-    }
-    void cleanup() { resetWorld(); }
-
     void aimingEnemyFiresFiveBulletsOnItsWayDown();
     void aimsFromItsPositionAfterTheMove_data();
     void aimsFromItsPositionAfterTheMove();
@@ -275,13 +268,7 @@ void TestEnemies::splitDrawsTwentyRandValuesInOrder()
 
     srand(1);
     QCOMPARE(manager->getTaskCount(), 10);
-    for (int i = 0; i < 8; ++i) {
-        const int dx = rand() % 64 - 32;
-        const int dy = rand() % 64 - 32;
-        auto *explosion = dynamic_cast<taskExplode *>(manager->tasks.at(i));
-        QVERIFY2(explosion, "the explosions come first");
-        QCOMPARE(explosion->pos, PointF(pos.x + float(dx), pos.y + float(dy)));
-    }
+    QCOMPARE_EXPLOSIONS(0, pos); // the explosions come first
     for (int i = 0; i < 2; ++i) {
         const int degrees = rand() % 360;
         const int speed = rand() % 4 + 1;

@@ -7,9 +7,9 @@
 
 #include "app/defaultsources.h"
 #include "input/gamepadsource.h"
-#include "taskmybullet.h"
-#include "taskmyship.h"
+#include "inputsupport.h"
 #include "testsupport.h"
+#include "view.h"
 
 // Game pads through SDL, driven end to end with SDL's virtual joysticks: SDL's
 // game-controller layer maps them like real pads, with no kernel device. A
@@ -170,12 +170,8 @@ void TestGamePadSource::steersAndFires_data()
     const int up = SDL_CONTROLLER_BUTTON_DPAD_UP, down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
     const int left = SDL_CONTROLLER_BUTTON_DPAD_LEFT, right = SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
     QTest::newRow("nothing held") << B() << 0 << 0 << 0 << false << false;
-    QTest::newRow("stick full left") << B() << -32768 << 0 << 3 << false << false;
-    QTest::newRow("stick full down") << B() << 0 << 32767 << 5 << false << false;
-    QTest::newRow("stick just past the dead zone") << B() << 8193 << -8193 << 8 << false << false;
-    QTest::newRow("stick at the edge of the dead zone")
-        << B() << -8192 << 8192 << 0 << false << false;
-    QTest::newRow("stick resting off centre") << B() << 3000 << -2500 << 0 << false << false;
+    for (const StickPosition &stick : kStickPositions)
+        QTest::newRow(stick.name) << B() << stick.x << stick.y << stick.dir << false << false;
     QTest::newRow("d-pad up") << B{up} << 0 << 0 << 1 << false << false;
     QTest::newRow("d-pad up-left") << B{up, left} << 0 << 0 << 2 << false << false;
     QTest::newRow("d-pad down-left") << B{down, left} << 0 << 0 << 4 << false << false;
@@ -218,52 +214,34 @@ void TestGamePadSource::steersAndFires()
     Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
-    QCOMPARE(joystick->getDir(), dir);
-    QCOMPARE(joystick->isTrigged(0), fire);
-    QCOMPARE(joystick->isTrigged(1), trigger1);
+    QCOMPARE_JOYSTICK(joystick, dir, fire, trigger1);
 
     // Held without change, the next frame reads the same.
     joystick->pool();
-    QCOMPARE(joystick->getDir(), dir);
-    QCOMPARE(joystick->isTrigged(0), fire);
+    QCOMPARE_JOYSTICK(joystick, dir, fire);
 }
 
 void TestGamePadSource::southFiresOneShotPerFrameThroughTheShip()
 {
-    TaskManager *manager = TaskManager::inst();
-    Joystick *joystick = Joystick::inst();
-    auto *ship = new taskMyShip(PointF(320.0f, 352.0f), 0);
-    ship->state = taskMyShip::Active;
-    manager->addMyTask(ship);
+    taskMyShip *ship = activeShipAt(PointF(320.0f, 352.0f));
     const Pad pad = attach(true);
     QVERIFY(pad.handle);
 
-    auto shots = [manager] {
-        int count = 0;
-        for (Task *task : std::as_const(manager->tasks))
-            count += dynamic_cast<taskMyBullet *>(task) != nullptr;
-        return count;
-    };
-    auto frame = [joystick, manager] {
-        joystick->pool();
-        manager->oneFrame();
-    };
-
     press(pad, SDL_CONTROLLER_BUTTON_B); // the second trigger does not fire
-    frame();
-    QCOMPARE(shots(), 0);
+    View::stepGame();
+    QCOMPARE(shotsInPlay(), 0);
     press(pad, SDL_CONTROLLER_BUTTON_A);
     tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
     for (int held = 1; held <= 5; ++held) {
-        frame();
-        QCOMPARE(shots(), held);
+        View::stepGame();
+        QCOMPARE(shotsInPlay(), held);
     }
     QCOMPARE(ship->pos, PointF(340.0f, 352.0f));
     press(pad, SDL_CONTROLLER_BUTTON_A, false);
     tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
-    frame();
-    frame();
-    QCOMPARE(shots(), 5);
+    View::stepGame();
+    View::stepGame();
+    QCOMPARE(shotsInPlay(), 5);
     QCOMPARE(ship->pos, PointF(340.0f, 352.0f));
 }
 
@@ -312,9 +290,7 @@ void TestGamePadSource::startAndBackEndTheEventLoop()
         joystick->pool();
     });
     ticks.start(1);
-    // Should the pad not quit, the loop ends with 1 after five seconds.
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(runEventLoop(1), 0);
     QVERIFY(frames >= 3);
 }
 
@@ -330,16 +306,14 @@ void TestGamePadSource::padsComeAndGoBetweenFrames()
         press(pad, SDL_CONTROLLER_BUTTON_A);
         joystick->pool();
         QCOMPARE(source->padCount(), padsAtStart + 1);
-        QCOMPARE(joystick->getDir(), 3);
-        QVERIFY(joystick->isTrigged(0));
+        QCOMPARE_JOYSTICK(joystick, 3, true);
 
         // Pulled out while held: nothing stays pressed.
         detach(pad);
         for (int frame = 0; frame < 3; ++frame) {
             joystick->pool();
             QCOMPARE(source->padCount(), padsAtStart);
-            QCOMPARE(joystick->getDir(), 0);
-            QVERIFY(!joystick->isTrigged(0));
+            QCOMPARE_JOYSTICK(joystick, 0, false);
         }
     }
     // A pad plugged in and out between two frames is never seen.
@@ -364,17 +338,14 @@ void TestGamePadSource::twoPadsAtOnce()
     press(second, SDL_CONTROLLER_BUTTON_DPAD_UP);
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart + 2);
-    QCOMPARE(joystick->getDir(), 2); // left and up make up-left
-    QVERIFY(!joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 2, false); // left and up make up-left
 
     press(second, SDL_CONTROLLER_BUTTON_DPAD_UP, false);
     press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     press(second, SDL_CONTROLLER_BUTTON_A);
     press(first, SDL_CONTROLLER_BUTTON_B);
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 0); // left and right cancel
-    QVERIFY(joystick->isTrigged(0));
-    QVERIFY(joystick->isTrigged(1));
+    QCOMPARE_JOYSTICK(joystick, 0, true, true); // left and right cancel
 
     // Both left, on the stick of one and the d-pad of the other: one step.
     press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
@@ -385,9 +356,7 @@ void TestGamePadSource::twoPadsAtOnce()
     detach(first);
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart + 1);
-    QCOMPARE(joystick->getDir(), 3);
-    QVERIFY(joystick->isTrigged(0));
-    QVERIFY(!joystick->isTrigged(1));
+    QCOMPARE_JOYSTICK(joystick, 3, true, false);
 }
 
 void TestGamePadSource::unmappablePadIsReadAsAPlainJoystick()
@@ -421,9 +390,7 @@ void TestGamePadSource::unmappablePadIsReadAsAPlainJoystick()
         QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 1, step.button1), 0);
         QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 2, step.button2), 0);
         joystick->pool();
-        QCOMPARE(joystick->getDir(), step.dir);
-        QCOMPARE(joystick->isTrigged(0), step.fire);
-        QCOMPARE(joystick->isTrigged(1), step.trigger1);
+        QCOMPARE_JOYSTICK(joystick, step.dir, step.fire, step.trigger1);
     }
 }
 
@@ -473,8 +440,7 @@ void TestGamePadSource::mappingsFromTheEnvironment()
     Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
-    QCOMPARE(joystick->getDir(), 2);
-    QVERIFY(joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 2, true);
 }
 
 void TestGamePadSource::startsSdlOnlyForTheDefaultSources()
@@ -501,8 +467,7 @@ void TestGamePadSource::startsSdlOnlyForTheDefaultSources()
             pads += dynamic_cast<GamePadSource *>(s) != nullptr;
         QCOMPARE(pads, 1);
         game.pool();
-        QCOMPARE(game.getDir(), 0);
-        QVERIFY(!game.isTrigged(0));
+        QCOMPARE_JOYSTICK(&game, 0, false);
     }
     Joystick::sourceSetup = nullptr;
     QCOMPARE(SDL_WasInit(0), 0u);

@@ -8,6 +8,7 @@
 
 #include "input/joystickdevice.h"
 #include "input/keyboardsource.h"
+#include "inputsupport.h"
 #include "testsupport.h"
 
 // A Linux joystick device, played by a FIFO that the test writes real
@@ -64,6 +65,25 @@ QByteArray button(int number, bool pressed)
 {
     return record(JS_EVENT_BUTTON, number, pressed);
 }
+
+// The state the whole records in `records` leave, decoded at once.
+InputState decoded(const QByteArray &records)
+{
+    InputState held;
+    for (int at = 0; at + int(sizeof(js_event)) <= records.size(); at += sizeof(js_event)) {
+        js_event event;
+        std::memcpy(&event, records.constData() + at, sizeof event);
+        JoystickDevice::applyEvent(event, held);
+    }
+    return held;
+}
+
+// Creates an empty file at `path`.
+bool touch(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
 } // namespace
 
 void TestJoystickDevice::init()
@@ -107,17 +127,9 @@ void TestJoystickDevice::decodesEventRecords_data()
     QTest::addColumn<bool>("fire");
     QTest::addColumn<bool>("trigger1");
 
-    QTest::newRow("stick full left") << axis(0, -32767) << -1 << 0 << false << false;
-    QTest::newRow("stick at the lowest value") << axis(0, -32768) << -1 << 0 << false << false;
-    QTest::newRow("stick full right") << axis(0, 32767) << 1 << 0 << false << false;
-    QTest::newRow("stick full up") << axis(1, -32767) << 0 << -1 << false << false;
-    QTest::newRow("stick full down") << axis(1, 32767) << 0 << 1 << false << false;
-    QTest::newRow("just past the dead zone")
-        << axis(0, 8193) + axis(1, -8193) << 1 << -1 << false << false;
-    QTest::newRow("at the edge of the dead zone")
-        << axis(0, 8192) + axis(1, -8192) << 0 << 0 << false << false;
-    QTest::newRow("resting off centre")
-        << axis(0, -3000) + axis(1, 2500) << 0 << 0 << false << false;
+    for (const StickPosition &stick : kStickPositions)
+        QTest::newRow(stick.name) << axis(0, stick.x) + axis(1, stick.y) << stick.stepX
+                                  << stick.stepY << false << false;
     QTest::newRow("stick back to centre")
         << axis(0, 32767) + axis(0, 0) << 0 << 0 << false << false;
     QTest::newRow("other axes ignored")
@@ -142,12 +154,7 @@ void TestJoystickDevice::decodesEventRecords()
     QFETCH(bool, fire);
     QFETCH(bool, trigger1);
 
-    InputState held;
-    for (int at = 0; at + int(sizeof(js_event)) <= records.size(); at += sizeof(js_event)) {
-        js_event event;
-        std::memcpy(&event, records.constData() + at, sizeof event);
-        JoystickDevice::applyEvent(event, held);
-    }
+    const InputState held = decoded(records);
     QCOMPARE(held.x, x);
     QCOMPARE(held.y, y);
     QCOMPARE(held.triggers[0], fire);
@@ -171,16 +178,14 @@ void TestJoystickDevice::drainsPendingEventsEachFrame()
           record(JS_EVENT_BUTTON | JS_EVENT_INIT, 0, 0) + axis(0, -32767) + axis(1, 30000) +
           button(0, true));
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 4);
-    QVERIFY(joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 4, true);
 
     // Held without new events, then the stick lets go while the button stays.
     joystick->pool();
     QCOMPARE(joystick->getDir(), 4);
     write(axis(0, 0) + axis(1, 0));
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 0);
-    QVERIFY(joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 0, true);
     QVERIFY(device->isOpen());
 }
 
@@ -201,17 +206,14 @@ void TestJoystickDevice::brokenDeviceIsClosedAndReleased()
     joystick->addSource(device);
     write(axis(1, -32767) + button(0, true) + button(1, true));
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 1);
-    QVERIFY(joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 1, true);
 
     if (shortRecord)
         write(axis(0, 32767).left(5));
     closeWriter();
     joystick->pool();
     QVERIFY(!device->isOpen());
-    QCOMPARE(joystick->getDir(), 0);
-    QVERIFY(!joystick->isTrigged(0));
-    QVERIFY(!joystick->isTrigged(1));
+    QCOMPARE_JOYSTICK(joystick, 0, false, false);
 
     // The game goes on with the device closed.
     joystick->pool();
@@ -262,8 +264,7 @@ void TestJoystickDevice::recordsSplitAcrossWritesAreJoined()
             }
             write(bytes.right(1));
             joystick->pool();
-            QCOMPARE(joystick->getDir(), dirs[i]);
-            QCOMPARE(joystick->isTrigged(0), fires[i]);
+            QCOMPARE_JOYSTICK(joystick, dirs[i], fires[i]);
         }
     }
 }
@@ -293,15 +294,9 @@ void TestJoystickDevice::randomBytesKeepTheStateInRange()
     }
 
     // The same bytes decoded at once end in the same state.
-    InputState once;
-    for (int at = 0; at + int(sizeof(js_event)) <= all.size(); at += sizeof(js_event)) {
-        js_event event;
-        std::memcpy(&event, all.constData() + at, sizeof event);
-        JoystickDevice::applyEvent(event, once);
-    }
-    QCOMPARE(joystick->getDir(), Joystick::directionCode(once.x, once.y));
-    QCOMPARE(joystick->isTrigged(0), once.triggers[0]);
-    QCOMPARE(joystick->isTrigged(1), once.triggers[1]);
+    const InputState once = decoded(all);
+    QCOMPARE_JOYSTICK(joystick, Joystick::directionCode(once.x, once.y), once.triggers[0],
+                      once.triggers[1]);
 
     // A flood of 5000 records waiting at once: a frame reads its share (the
     // stick still swinging left and right) and returns; later frames read on.
@@ -321,30 +316,27 @@ void TestJoystickDevice::randomBytesKeepTheStateInRange()
 
 void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
 {
-    qint64 now = 5000;
+    FakeClock clock;
     auto *device = new JoystickDevice(fifoPath, 1000);
-    device->now = [&now] { return now; };
+    device->now = clock.reader();
     Joystick *joystick = Joystick::inst();
     joystick->addSource(device);
 
     openWriter();
-    joystick->pool();
+    clock.pollAt(5000);
     QVERIFY(device->isOpen());
     closeWriter();
-    now = 5300;
-    joystick->pool(); // end of file: closed, next look at 6300
+    clock.pollAt(5300); // end of file: closed, next look at 6300
     QVERIFY(!device->isOpen());
 
     openWriter();
     write(button(0, true));
     for (qint64 at : {5301, 5800, 6299}) {
-        now = at;
-        joystick->pool();
+        clock.pollAt(at);
         QVERIFY2(!device->isOpen(), qPrintable(QString::number(at)));
         QVERIFY(!joystick->isTrigged(0));
     }
-    now = 6300;
-    joystick->pool();
+    clock.pollAt(6300);
     QVERIFY(device->isOpen());
     QVERIFY(joystick->isTrigged(0));
 
@@ -352,20 +344,17 @@ void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
     closeWriter();
     const QString laterPath = dir.filePath(QStringLiteral("js1"));
     auto *later = new JoystickDevice(laterPath, 1000);
-    later->now = [&now] { return now; };
+    later->now = clock.reader();
     joystick->clearSources();
     joystick->addSource(later);
-    now = 10000;
-    joystick->pool();
+    clock.pollAt(10000);
     QVERIFY(!later->isOpen());
     QCOMPARE(::mkfifo(QFile::encodeName(laterPath).constData(), 0600), 0);
-    now = 10999;
-    joystick->pool();
+    clock.pollAt(10999);
     QVERIFY(!later->isOpen());
-    now = 11000;
     fifoPath = laterPath;
     openWriter();
-    joystick->pool();
+    clock.pollAt(11000);
     QVERIFY(later->isOpen());
 }
 
@@ -381,9 +370,7 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
 {
     QFETCH(QString, name);
 
-    QFile empty(dir.filePath(QStringLiteral("empty")));
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    QVERIFY(touch(dir.filePath(QStringLiteral("empty"))));
     auto *device = new JoystickDevice(name.isEmpty() ? dir.path() : dir.filePath(name), 0);
     Joystick *joystick = Joystick::inst();
     joystick->addSource(device);
@@ -392,9 +379,7 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
     for (int frame = 0; frame < 3; ++frame) {
         joystick->pool();
         QVERIFY(!device->isOpen());
-        QCOMPARE(joystick->getDir(), 0);
-        QVERIFY(!joystick->isTrigged(0));
-        QVERIFY(!joystick->isTrigged(1));
+        QCOMPARE_JOYSTICK(joystick, 0, false, false);
     }
     // No pad, or something that is not one, is nothing to tell the user about.
     QCOMPARE(WarningCapture::warnings(), QStringList());
@@ -405,9 +390,7 @@ void TestJoystickDevice::deviceThatMayNotBeReadIsReportedOnce()
     // A pad the user may not read: one warning with the fix, however often
     // the device is tried again, and the state stays at rest.
     const QString path = dir.filePath(QStringLiteral("js0-locked"));
-    QFile locked(path);
-    QVERIFY(locked.open(QIODevice::WriteOnly));
-    locked.close();
+    QVERIFY(touch(path));
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0000), 0);
     QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
 
@@ -447,13 +430,12 @@ void TestJoystickDevice::keyboardAndDeviceCombine()
     QCoreApplication::sendEvent(&target, &left);
     write(axis(0, 32767) + axis(1, -32767) + button(0, true));
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 1); // left key and right stick cancel
-    QVERIFY(joystick->isTrigged(0)); // fire from the device alone
+    // Left key and right stick cancel; fire comes from the device alone.
+    QCOMPARE_JOYSTICK(joystick, 1, true);
 
     write(axis(0, -32767) + button(0, false));
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 2); // both left: still one step
-    QVERIFY(!joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 2, false); // both left: still one step
 }
 
 QTEST_MAIN(TestJoystickDevice)

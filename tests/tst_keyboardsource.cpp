@@ -7,18 +7,17 @@
 #include "input/gamepadsource.h"
 #endif
 #include "input/keyboardsource.h"
-#include "taskmybullet.h"
-#include "taskmyship.h"
+#include "inputsupport.h"
 #include "testsupport.h"
+#include "view.h"
 
 // The keyboard as the joystick: which keys give which direction and trigger,
 // when they count as released, and the ship steered and firing through it.
-class TestKeyboardSource : public QObject {
+class TestKeyboardSource : public WorldTest {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup() { resetWorld(); }
 
     void heldKeysGiveDirectionAndTriggers_data();
     void heldKeysGiveDirectionAndTriggers();
@@ -118,13 +117,10 @@ void TestKeyboardSource::heldKeysGiveDirectionAndTriggers()
         press(key);
     Joystick *joystick = Joystick::inst();
     joystick->pool();
-    QCOMPARE(joystick->getDir(), dir);
-    QCOMPARE(joystick->isTrigged(0), fire);
-    QCOMPARE(joystick->isTrigged(1), trigger1);
+    QCOMPARE_JOYSTICK(joystick, dir, fire, trigger1);
     // Held keys stay held from frame to frame.
     joystick->pool();
-    QCOMPARE(joystick->getDir(), dir);
-    QCOMPARE(joystick->isTrigged(0), fire);
+    QCOMPARE_JOYSTICK(joystick, dir, fire);
 }
 
 void TestKeyboardSource::releasingKeysUpdatesTheState()
@@ -135,14 +131,12 @@ void TestKeyboardSource::releasingKeysUpdatesTheState()
     press(Qt::Key_A);
     press(Qt::Key_Space);
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 2);
-    QVERIFY(joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 2, true);
 
     release(Qt::Key_Up);
     release(Qt::Key_Space);
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 3);
-    QVERIFY(!joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 3, false);
 
     // Left arrow is still down after A comes up.
     release(Qt::Key_A);
@@ -165,8 +159,7 @@ void TestKeyboardSource::autoRepeatIsIgnored()
     press(Qt::Key_Left, true);
     press(Qt::Key_Z, true);
     joystick->pool();
-    QCOMPARE(joystick->getDir(), 3);
-    QVERIFY(!joystick->isTrigged(0));
+    QCOMPARE_JOYSTICK(joystick, 3, false);
 
     release(Qt::Key_Left);
     joystick->pool();
@@ -277,9 +270,7 @@ void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest()
 #endif
     for (int frame = 0; frame < 3; ++frame) {
         joystick.pool();
-        QCOMPARE(joystick.getDir(), 0);
-        QVERIFY(!joystick.isTrigged(0));
-        QVERIFY(!joystick.isTrigged(1));
+        QCOMPARE_JOYSTICK(&joystick, 0, false, false);
     }
     press(Qt::Key_Up);
     joystick.pool();
@@ -310,36 +301,22 @@ void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame()
     QFETCH(PointF, afterOne);
     QFETCH(PointF, afterThree);
 
-    auto *ship = new taskMyShip(start, 0);
-    ship->state = taskMyShip::Active;
-    TaskManager *manager = TaskManager::inst();
-    manager->addMyTask(ship);
-    auto shots = [manager] {
-        int count = 0;
-        for (TaskChara *chara : std::as_const(manager->myTasks))
-            count += dynamic_cast<taskMyBullet *>(chara) ? 1 : 0;
-        return count;
-    };
-
+    taskMyShip *ship = activeShipAt(start);
     press(key);
     press(Qt::Key_Z);
-    auto frame = [manager] {
-        Joystick::inst()->pool();
-        manager->oneFrame();
-    };
-    frame();
+    View::stepGame();
     QCOMPARE(ship->pos, afterOne);
-    QCOMPARE(shots(), 1);
-    frame();
-    frame();
+    QCOMPARE(shotsInPlay(), 1);
+    View::stepGame();
+    View::stepGame();
     QCOMPARE(ship->pos, afterThree);
-    QCOMPARE(shots(), 3);
+    QCOMPARE(shotsInPlay(), 3);
 
     release(Qt::Key_Z);
     release(key);
-    frame();
+    View::stepGame();
     QCOMPARE(ship->pos, afterThree);
-    QCOMPARE(shots(), 3);
+    QCOMPARE(shotsInPlay(), 3);
 }
 
 QTEST_MAIN(TestKeyboardSource)

@@ -3,19 +3,16 @@
 #include <QWidget>
 #include <QtTest>
 
-#include "input/keyboardsource.h"
 #include "app/quitkeys.h"
+#include "input/keyboardsource.h"
 #include "testsupport.h"
 
 // Escape pressed in the game's window ends the event loop with status 0; other
 // keys, releases and the repeats of a held Escape do not.
-class TestQuitKeys : public QObject {
+class TestQuitKeys : public WorldTest {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup() { resetWorld(); }
-
     void escapeEndsTheLoop_data();
     void escapeEndsTheLoop();
     void escapeIsTakenOtherKeysPassOn();
@@ -52,11 +49,6 @@ protected:
     void keyPressEvent(QKeyEvent *) override { ++presses; }
 };
 } // namespace
-
-void TestQuitKeys::init()
-{
-    resetWorld();
-}
 
 void TestQuitKeys::escapeEndsTheLoop_data()
 {

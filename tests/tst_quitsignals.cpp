@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/quitsignals.h"
+#include "testsupport.h"
 
 // SIGINT, SIGTERM and SIGHUP sent to the running game end its event loop with
 // status 0; the handlers that were there before come back afterwards.
@@ -51,16 +52,6 @@ void (*currentHandler(int signalNumber))(int)
     return action.sa_handler;
 }
 
-// Runs the application's event loop; a loop that nothing ends gives 99.
-int runLoop()
-{
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    guard.start(5000);
-    return QCoreApplication::exec();
-}
-
 void addSignalRows()
 {
     QTest::addColumn<int>("signalNumber");
@@ -101,7 +92,7 @@ void TestQuitSignals::signalEndsTheLoopWithStatusZero()
     QWidget window;
     window.show();
     QTimer::singleShot(0, [signalNumber] { ::kill(::getpid(), signalNumber); });
-    QCOMPARE(runLoop(), 0);
+    QCOMPARE(runEventLoop(99), 0);
     QCOMPARE(quitSignals.lastSignal(), signalNumber);
 }
 
@@ -111,7 +102,7 @@ void TestQuitSignals::signalBeforeTheLoopStartsEndsItAtOnce()
     QuitSignals quitSignals;
     ::raise(SIGTERM);
     ::raise(SIGINT);
-    QCOMPARE(runLoop(), 0);
+    QCOMPARE(runEventLoop(99), 0);
     QCOMPARE(quitSignals.lastSignal(), int(SIGINT));
 }
 
@@ -133,7 +124,7 @@ void TestQuitSignals::inheritedIgnoreIsOverriddenExceptForHangUp()
         } else {
             QVERIFY(currentHandler(signalNumber) != SIG_IGN);
             QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
-            QCOMPARE(runLoop(), 0);
+            QCOMPARE(runEventLoop(99), 0);
         }
     }
     QVERIFY(currentHandler(signalNumber) == SIG_IGN);
@@ -160,7 +151,7 @@ void TestQuitSignals::previousHandlersComeBack()
     // A second instance installs again, and quits again.
     QuitSignals again;
     QTimer::singleShot(0, [signalNumber] { ::raise(signalNumber); });
-    QCOMPARE(runLoop(), 0);
+    QCOMPARE(runEventLoop(99), 0);
 }
 
 QTEST_MAIN(TestQuitSignals)

@@ -7,8 +7,8 @@
 #include "input/inputscript.h"
 #include "replay/replayrecorder.h"
 #include "replay/statedump.h"
-#include "taskmain.h"
 #include "testsupport.h"
+#include "view.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ struct Played {
 Played playAndRecord(const QByteArray &script, int frames, const QString &path)
 {
     resetWorld();
-    TaskManager::inst()->addTask(new taskMain());
+    View::startGame();
     QVector<InputScript::Step> steps;
     QString error;
     if (!InputScript::parse(script, steps, error))
@@ -69,8 +69,7 @@ Played playAndRecord(const QByteArray &script, int frames, const QString &path)
     int dir = 0;
     bool fire = false;
     for (int frame = 0; frame < frames; ++frame) {
-        joystick->pool();
-        TaskManager::inst()->oneFrame();
+        View::stepGame();
         recorder.frameDone();
         if (joystick->getDir() != dir || joystick->isTrigged(0) != fire) {
             dir = joystick->getDir();
@@ -121,12 +120,10 @@ const QByteArray steeredScript = "66 7 1\n90 7 1\n120 2 0\n200 3 1\n400 0 0\n420
 } // namespace
 
 // Replays: the state hash, the recorder's file and the trace tool's verification.
-class TestReplay : public QObject {
+class TestReplay : public WorldTest {
     Q_OBJECT
 
 private slots:
-    void init() { resetWorld(); }
-    void cleanupTestCase() { resetWorld(); }
     void hash_data();
     void hash();
     void dumpIsTheTraceDump();
@@ -159,11 +156,10 @@ void TestReplay::hash()
 // The text hashed is exactly what the trace tool prints with --dump.
 void TestReplay::dumpIsTheTraceDump()
 {
-    TaskManager::inst()->addTask(new taskMain());
+    View::startGame();
     QByteArray ours;
     for (int frame = 0; frame < 120; ++frame) {
-        Joystick::inst()->pool();
-        TaskManager::inst()->oneFrame();
+        View::stepGame();
         ours += StateDump::text(frame);
     }
     QProcess trace;

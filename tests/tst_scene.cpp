@@ -13,17 +13,10 @@
 
 // The scene director, the starfield, explosions, the player's shot and the
 // start of the whole game.
-class TestScene : public QObject {
+class TestScene : public TaskTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        resetWorld();
-        useSheet(coordinateSheet());
-    }
-    void cleanup() { resetWorld(); }
-
     void gameStartsWithStarfieldShipDirector();
     void firstFrameDrawsStarWrapsBeforeTheDirector();
     void directorLaunchesOnMultiplesOfTenAndTwenty();

@@ -7,17 +7,10 @@
 #include "testsupport.h"
 
 // The player's ship: flying in, steering, firing, destruction and respawn.
-class TestShip : public QObject {
+class TestShip : public TaskTest {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        resetWorld();
-        useSheet(coordinateSheet());
-    }
-    void cleanup() { resetWorld(); }
-
     void fliesInAndWaitsWithoutInput();
     void readsTheJoystickFromItsSixtySixthFrame();
     void movesByDirectionCode_data();
@@ -32,18 +25,7 @@ private slots:
     void drawsByState_data();
     void drawsByState();
     void blinkKeepsWorkingWhenTheRenderCountWraps();
-
-private:
-    static taskMyShip *activeShipAt(PointF pos);
 };
-
-taskMyShip *TestShip::activeShipAt(PointF pos)
-{
-    auto *ship = new taskMyShip(pos, 0);
-    ship->state = taskMyShip::Active;
-    TaskManager::inst()->addMyTask(ship);
-    return ship;
-}
 
 void TestShip::fliesInAndWaitsWithoutInput()
 {
@@ -220,13 +202,7 @@ void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls()
     QCOMPARE(manager->getTaskCount(), 9);
     QCOMPARE(manager->myTasks.size(), 1); // explosions are on neither side
     QCOMPARE(manager->enemyTasks.size(), 0);
-    for (int i = 0; i < 8; ++i) {
-        const int dx = rand() % 64 - 32;
-        const int dy = rand() % 64 - 32;
-        auto *explosion = dynamic_cast<taskExplode *>(manager->tasks.at(1 + i));
-        QVERIFY(explosion);
-        QCOMPARE(explosion->pos, PointF(100.5f + float(dx), 200.0f + float(dy)));
-    }
+    QCOMPARE_EXPLOSIONS(1, PointF(100.5f, 200.0f));
     QCOMPARE(next, rand()); // exactly sixteen calls
 }
 
