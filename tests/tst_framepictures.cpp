@@ -2,6 +2,7 @@
 
 #include "replay/framepictures.h"
 #include "input/inputscript.h"
+#include "present/presentation.h"
 #include "testsupport.h"
 #include "view.h"
 
@@ -195,7 +196,7 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     View view; // hidden: its frame tick's own repaint paints nothing, the grab is the one paint
     QDir::setCurrent(saved);
     if (screen.isValid())
-        view.presentOn(screen);
+        Presentation::on(&view)->presentOn(screen);
     QVector<InputScript::Step> steps;
     QString error;
     QVERIFY(InputScript::parse(script, steps, error));

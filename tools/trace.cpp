@@ -20,6 +20,7 @@
 
 #include "replay/framepictures.h"
 #include "input/inputscript.h"
+#include "present/presentation.h"
 #include "joystick.h"
 #include "replay/replaychecker.h"
 #include "replay/statedump.h"
@@ -294,7 +295,7 @@ int main(int argc, char **argv)
         view.reset(new View(nullptr));
         view->hideDebugLine = options.hidePictureDebugLine;
         if (options.screen.isValid())
-            view->presentOn(options.screen);
+            Presentation::on(view.get())->presentOn(options.screen);
     } else {
         manager->addTask(new taskMain());
     }
