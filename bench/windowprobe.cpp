@@ -21,6 +21,8 @@
 
 #include "app/defaultsources.h"
 #include "joystick.h"
+#include "present/presentation.h"
+#include "screen.h"
 #include "view.h"
 
 namespace {
@@ -158,13 +160,13 @@ int main(int argc, char **argv)
     View *view = nullptr;
     if (bare) {
         window = new QWidget;
-        window->setFixedSize(640 * std::max(1, scale), 480 * std::max(1, scale));
+        window->setFixedSize(kScreenWidth * std::max(1, scale), kScreenHeight * std::max(1, scale));
     } else {
         // The window as the game opens it: the keyboard and pads read each frame.
         Joystick::sourceSetup = addDefaultSources;
         view = new View;
         if (scale > 0)
-            view->presentScaled(scale);
+            Presentation::on(view)->presentScaled(scale);
         window = view;
     }
     TickCounter counter(view);

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "input/inputscript.h"
+#include "present/presentation.h"
 #include "replay/framepictures.h"
 #include "testsupport.h"
 #include "view.h"
@@ -148,7 +149,7 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     View view; // hidden: its frame tick's own repaint paints nothing, the grab is the one paint
     QDir::setCurrent(saved);
     if (screen.isValid())
-        view.presentOn(screen);
+        Presentation::on(&view)->presentOn(screen);
     QVector<InputScript::Step> steps;
     QString error;
     QVERIFY(InputScript::parse(script, steps, error));

@@ -1,6 +1,8 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "present/platform.h"
+#include "present/presentation.h"
 #include "testsupport.h"
 #include "view.h"
 
@@ -48,7 +50,7 @@ QRect areaOf(const QImage &image, QRgb colour, const QRect &area)
 // scaling transform: what the window's copied-up picture must equal.
 void drawThroughTransform(View &view, QPainter *painter)
 {
-    const QRect picture = view.pictureRect();
+    const QRect picture = Presentation::on(&view)->pictureRect();
     painter->fillRect(view.rect(), Qt::black);
     painter->setClipRect(picture);
     painter->translate(picture.topLeft());
@@ -113,7 +115,7 @@ QImage TestPresentation::shot(const QSize &screen, int frames, QImage::Format fo
     srand(1);
     View view;
     if (screen.isValid())
-        view.presentOn(screen);
+        Presentation::on(&view)->presentOn(screen);
     for (int i = 0; i < frames; ++i)
         TaskManager::inst()->oneFrame();
     QImage image(view.size(), format);
@@ -128,7 +130,7 @@ QImage TestPresentation::painted(const QSize &screen, QImage::Format format,
     resetManager();
     srand(1);
     View view;
-    view.presentOn(screen);
+    Presentation::on(&view)->presentOn(screen);
     for (int i = 0; i < 90; ++i)
         TaskManager::inst()->oneFrame();
     if (format == QImage::Format_Invalid) {
@@ -179,21 +181,21 @@ void TestPresentation::placement()
 {
     QFETCH(QSize, screen);
     QFETCH(QRect, picture);
-    QCOMPARE(View::placePicture(screen), picture);
+    QCOMPARE(Presentation::placePicture(screen), picture);
     // --scale is brought down to that factor, but never below 1.
-    QCOMPARE(View::largestScale(screen), qMax(1, picture.width() / 640));
+    QCOMPARE(Presentation::largestScale(screen), qMax(1, picture.width() / 640));
     View view;
-    view.presentOn(screen);
+    Presentation::on(&view)->presentOn(screen);
     QCOMPARE(view.size(), screen);
-    QCOMPARE(view.pictureRect(), picture);
+    QCOMPARE(Presentation::on(&view)->pictureRect(), picture);
 }
 
 void TestPresentation::fullScreenPlatforms()
 {
     for (const char *name : {"linuxfb", "eglfs", "vnc"})
-        QVERIFY2(View::isFullScreenPlatform(QLatin1String(name)), name);
+        QVERIFY2(Platform::named(QLatin1String(name)).coversWholeScreen, name);
     for (const char *name : {"xcb", "wayland", "offscreen", "minimal", ""})
-        QVERIFY2(!View::isFullScreenPlatform(QLatin1String(name)), name);
+        QVERIFY2(!Platform::named(QLatin1String(name)).coversWholeScreen, name);
 }
 
 // Presented on a 640x480 screen or at factor 1, the window paints what the
@@ -208,7 +210,7 @@ void TestPresentation::factorOneIsTodaysPicture()
     resetManager();
     srand(1);
     View view;
-    view.presentScaled(1);
+    Presentation::on(&view)->presentScaled(1);
     QImage scaledOne(640, 480, QImage::Format_ARGB32_Premultiplied);
     scaledOne.fill(Qt::white);
     view.render(&scaledOne);
@@ -405,14 +407,14 @@ void TestPresentation::spritesStayInsideThePicture()
     white.fill(Qt::white);
     useSheet(white);
     View view;
-    view.presentOn(screen);
+    Presentation::on(&view)->presentOn(screen);
     resetManager();
     TaskManager::inst()->addTask(new EdgeSprites);
     QImage image(screen, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red);
     view.render(&image);
 
-    const QRect picture = View::placePicture(screen);
+    const QRect picture = Presentation::placePicture(screen);
     QVERIFY(blackOutside(image, picture));
     for (const QPoint &corner :
          {picture.topLeft(), picture.topRight(), picture.bottomLeft(), picture.bottomRight()})
@@ -422,12 +424,12 @@ void TestPresentation::spritesStayInsideThePicture()
 void TestPresentation::scaledWindowIsFixed()
 {
     View view;
-    view.presentScaled(2);
+    Presentation::on(&view)->presentScaled(2);
     QCOMPARE(view.minimumSize(), QSize(1280, 960));
     QCOMPARE(view.maximumSize(), QSize(1280, 960));
     view.resize(800, 600);
     QCOMPARE(view.size(), QSize(1280, 960));
-    QCOMPARE(view.pictureRect(), QRect(0, 0, 1280, 960));
+    QCOMPARE(Presentation::on(&view)->pictureRect(), QRect(0, 0, 1280, 960));
 }
 
 // Full screen the window covers the screen and hides the mouse pointer, which
@@ -439,9 +441,10 @@ void TestPresentation::wholeScreenHasNoPointer()
     QCOMPARE(desktop.cursor().shape(), Qt::ArrowCursor);
 
     View view;
-    view.showOnWholeScreen();
+    Presentation::on(&view)->showOnWholeScreen();
     QCOMPARE(view.size(), view.screen()->size());
-    QCOMPARE(view.pictureRect(), View::placePicture(view.screen()->size()));
+    QCOMPARE(Presentation::on(&view)->pictureRect(),
+             Presentation::placePicture(view.screen()->size()));
     QCOMPARE(view.cursor().shape(), Qt::BlankCursor);
 }
 

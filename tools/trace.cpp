@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "present/presentation.h"
 #include "traceoptions.h"
 #include "tracerun.h"
 #include "view.h"
@@ -34,7 +35,7 @@ std::unique_ptr<View> startGame(const TraceOptions &options)
     std::unique_ptr<View> view(new View(nullptr));
     view->hideDebugLine = options.hidePictureDebugLine;
     if (options.screen.isValid())
-        view->presentOn(options.screen);
+        Presentation::on(view.get())->presentOn(options.screen);
     return view;
 }
 

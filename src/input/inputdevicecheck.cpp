@@ -53,14 +53,9 @@ QString InputDeviceCheck::warning(const Result &result, const QString &directory
     return QString();
 }
 
-bool InputDeviceCheck::platformReadsInputDevices(const QString &platformName)
+void InputDeviceCheck::warnIfUnreadable(bool platformReadsInputDevices, const QString &directory)
 {
-    return platformName == QLatin1String("linuxfb") || platformName == QLatin1String("eglfs");
-}
-
-void InputDeviceCheck::warnIfUnreadable(const QString &platformName, const QString &directory)
-{
-    if (!platformReadsInputDevices(platformName))
+    if (!platformReadsInputDevices)
         return;
     const QString text = warning(probe(directory), directory);
     if (!text.isEmpty())

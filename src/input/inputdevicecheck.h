@@ -19,12 +19,9 @@ public:
     // The warning for a result; empty when a device can be read.
     static QString warning(const Result &result, const QString &directory);
 
-    // Whether the platform reads keys from the input devices itself (linuxfb,
-    // eglfs). On the others keys come from a display server or a VNC client.
-    static bool platformReadsInputDevices(const QString &platformName);
-
-    // On such a platform, probes `directory` and warns if nothing can be read.
-    static void warnIfUnreadable(const QString &platformName,
+    // Where Qt reads the keys from the input devices itself (the program knows
+    // which platforms do), probes `directory` and warns if nothing can be read.
+    static void warnIfUnreadable(bool platformReadsInputDevices,
                                  const QString &directory = QStringLiteral("/dev/input"));
 };
 
