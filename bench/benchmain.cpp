@@ -16,6 +16,7 @@
 
 #include "benchscenes.h"
 #include "screen.h"
+#include "spritesheet.h"
 #include "texture.h"
 
 namespace {
@@ -117,7 +118,7 @@ int main(int argc, char **argv)
     out.flush();
 
     BenchScenes bench(options);
-    if (Texture::inst()->getTexture(QStringLiteral("MAIN")).isNull()) {
+    if (Texture::inst()->getTexture(SpriteSheet::name()).isNull()) {
         std::fprintf(stderr, "shmup-bench: the sprite sheet did not load; run from the build "
                              "tree (bin/../img/edge1.png)\n");
         return 2;

@@ -3,6 +3,7 @@
 
 #include "present/platform.h"
 #include "present/presentation.h"
+#include "spritesheet.h"
 #include "testsupport.h"
 #include "view.h"
 
@@ -18,7 +19,7 @@ public:
         const QList<QPoint> centres = {{0, 0},     {320, 0},   {640, 0}, {640, 240},
                                        {640, 480}, {320, 480}, {0, 480}, {0, 240}};
         for (const QPoint &centre : centres)
-            Texture::inst()->putSprite(QStringLiteral("MAIN"), painter, centre, QPoint(32, 0),
+            Texture::inst()->putSprite(SpriteSheet::name(), painter, centre, QPoint(32, 0),
                                        QSize(32, 32));
     }
 };
@@ -98,7 +99,7 @@ private:
 void TestPresentation::init()
 {
     resetWorld();
-    useSheet(QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png")));
+    useSheet(QImage(QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file()));
 }
 
 void TestPresentation::cleanupTestCase()

@@ -3,6 +3,7 @@
 #include "input/inputscript.h"
 #include "present/presentation.h"
 #include "replay/framepictures.h"
+#include "spritesheet.h"
 #include "testsupport.h"
 #include "view.h"
 
@@ -145,7 +146,7 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     const QString binDir = QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath();
     const QString saved = QDir::currentPath();
     QDir::setCurrent(binDir);
-    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    Texture::inst()->deleteTexture(SpriteSheet::name());
     View view; // hidden: its frame tick's own repaint paints nothing, the grab is the one paint
     QDir::setCurrent(saved);
     if (screen.isValid())
@@ -175,7 +176,7 @@ void TestFramePictures::picturesAreTheWindowsPaint()
 // paint, so on even frames; at frame 64 it is in place and drawn from then on.
 void TestFramePictures::entering_shipBlinks()
 {
-    const QImage sheet = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/img/edge1.png"))
+    const QImage sheet = QImage(QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file())
                              .convertToFormat(QImage::Format_ARGB32);
     QVERIFY(!sheet.isNull());
     QString seen;

@@ -9,6 +9,7 @@
 #include "taskmain.h"
 #include "taskmybullet.h"
 #include "taskmyship.h"
+#include "spritesheet.h"
 #include "testsupport.h"
 
 // The scene director, the starfield, explosions, the player's shot and the
@@ -88,11 +89,11 @@ QStringList kindsFrom(int from)
 void TestScene::gameStartsWithStarfieldShipDirector()
 {
     TaskManager *manager = TaskManager::inst();
-    Texture::inst()->deleteTexture(QStringLiteral("MAIN"));
+    Texture::inst()->deleteTexture(SpriteSheet::name());
     auto *director = new taskMain;
     manager->addTask(director);
 
-    QVERIFY(Texture::inst()->findTexture(QStringLiteral("MAIN")));
+    QVERIFY(Texture::inst()->findTexture(SpriteSheet::name()));
     QCOMPARE(kindsFrom(0), (QStringList{"taskBG", "taskMyShip", "taskMain"}));
     QCOMPARE(manager->getTaskCount(), 3);
     QCOMPARE(manager->myTasks.size(), 1);
