@@ -5,7 +5,8 @@ SHMUP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Packages the build and the tests need; a fresh Debian machine has none of them.
 SHMUP_PACKAGES=(cmake make g++ qt6-base-dev qtbase5-dev libgl-dev libx11-dev
-                xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev)
+                xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev
+                dpkg-dev lintian desktop-file-utils appstream man-db)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).
 ensure_packages() {
