@@ -2,7 +2,7 @@
 # Checks a shmup Debian package: Debian's own checker (lintian) and the
 # validators of the desktop entry, the AppStream metainfo and the manual pages
 # find nothing wrong; its name and control fields, the files it installs in
-# Debian's places, that
+# Debian's places, the maintainer scripts (maintainer-scripts-test.sh), that
 # its Depends names the package of every library the programs
 # link and of Qt's platform plugins (Wayland's in Recommends), that every
 # package it names exists for
@@ -103,6 +103,8 @@ for page in "$root"/usr/share/man/man6/*.gz; do
         man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)"
     [ -z "$warnings" ] || fail "man --warnings on $(basename "$page"): $warnings"
 done
+
+"$(dirname "$0")/maintainer-scripts-test.sh" "$deb" || fail "the maintainer scripts misbehave"
 
 # Every library a program links must come from a package in Depends. Debian
 # names library packages alike on every architecture, so this machine's own
