@@ -42,11 +42,11 @@ unpack() { dpkg-deb -x "$deb" "$root"; }
 
 unpack
 run postinst configure
-[ ! -e "$wants" ] || fail "installing the package enabled the kiosk unit"
+[ ! -L "$wants" ] || fail "installing the package enabled the kiosk unit"
 
 # The admin enables it; an upgrade keeps it enabled and records the link.
 mkdir -p "$(dirname "$wants")"
-ln -s "/usr/lib/systemd/system/$unit" "$wants"
+ln -sfn "/usr/lib/systemd/system/$unit" "$wants"
 run prerm upgrade 1.0.0
 unpack
 run postinst configure 1.0.0
@@ -59,7 +59,7 @@ run postrm remove
 
 unpack
 run postinst configure 1.0.0
-[ ! -e "$mask" ] || fail "installing the package again left the unit masked"
+[ ! -L "$mask" ] || fail "installing the package again left the unit masked"
 
 run prerm remove
 rm -f "$root/usr/lib/systemd/system/$unit"
