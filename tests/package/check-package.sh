@@ -120,7 +120,12 @@ done | sort -u)"
 qt_major=""
 for soname in $needed; do
     case "$soname" in libQt6*) qt_major=6 ;; libQt5*) qt_major=5 ;; esac
-    package="$(package_of "$soname")"
+    case "$soname" in
+    # The dynamic loader, named after the architecture, is libc6's on every one
+    # (arm64 programs link it for the stack protector's guard).
+    ld-linux*) package=libc6 ;;
+    *) package="$(package_of "$soname")" ;;
+    esac
     if [ -z "$package" ]; then
         fail "no installed package holds $soname, so Depends cannot be checked for it;" \
             "install the library's package on this machine"
