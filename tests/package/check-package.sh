@@ -249,6 +249,19 @@ else
     echo "The installed shmup-trace traces 60 frames"
 fi
 
+# A sheet at ../img/edge1.png under the working directory comes first, before
+# the installed one: a 1x1 picture there is used, and warned about.
+mkdir -p "$work/home/own/bin" "$work/home/own/img"
+printf 'P6\n1 1\n255\n\377\0\0' >"$work/home/own/img/edge1.png"
+(cd "$work/home/own/bin" && QT_QPA_PLATFORM=offscreen "${runner[@]}" "$root/usr/games/shmup-trace" \
+    --frames 1 >/dev/null 2>"$work/own.err") || true
+if grep -q '"../img/edge1.png".*1x1 pixels' "$work/own.err"; then
+    echo "The installed programs use a sheet under the working directory first"
+else
+    cat "$work/own.err" >&2
+    fail "the installed shmup-trace did not use ../img/edge1.png before its own sheet"
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) of $deb failed" >&2
     exit 1
