@@ -1,23 +1,24 @@
-# Install layout and the Debian package (cpack in the build folder).
-#
-# The game opens "../img/edge1.png", so it and its sheet keep their bin/ and
-# img/ folders side by side under lib/shmup; bin/shmup is a symlink to it. A
-# symlinked game still finds the sheet, as it also looks beside its real
-# executable. With the package's prefix /usr:
-#   /usr/bin/shmup -> ../lib/shmup/bin/shmup
-#   /usr/bin/shmup-trace -> ../lib/shmup/bin/shmup-trace
-#   /usr/lib/shmup/img/edge1.png
-set(SHMUP_INSTALL_GAMEDIR lib/shmup)
+# Install layout and the Debian package (cpack in the build folder). Where
+# things go: cmake/layout.cmake.
 
-install(TARGETS shmup shmup-trace RUNTIME DESTINATION ${SHMUP_INSTALL_GAMEDIR}/bin)
-install(FILES ${PROJECT_SOURCE_DIR}/img/edge1.png DESTINATION ${SHMUP_INSTALL_GAMEDIR}/img)
-foreach(program shmup shmup-trace)
-  install(CODE "
-    set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\")
-    message(STATUS \"Installing: \${link}\")
-    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
-    file(CREATE_LINK ../${SHMUP_INSTALL_GAMEDIR}/bin/${program} \"\${link}\" SYMBOLIC)")
-endforeach()
+# The installed programs look for the sprite sheet in the data folder too.
+target_link_libraries(shmup PRIVATE shmup_installed_data)
+target_link_libraries(shmup-trace PRIVATE shmup_installed_data)
+
+# shmup-trace goes with the game: it is the game played without a window, to
+# check recorded games, and Debian keeps a game's commands in /usr/games.
+install(TARGETS shmup shmup-trace RUNTIME DESTINATION ${SHMUP_INSTALL_GAMESDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/img/edge1.png DESTINATION ${SHMUP_INSTALL_GAMEDATADIR})
+# A stripped install (a package's) also drops the compiler's notes, as Debian's
+# dh_strip does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program shmup shmup-trace)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${SHMUP_INSTALL_GAMESDIR}/\${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
 
 # The package's architecture: the toolchain file's for a board, else this machine's.
 if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
@@ -49,6 +50,17 @@ if(SHMUP_SDL)
   list(APPEND shmup_depends libsdl2-2.0-0)
 endif()
 list(JOIN shmup_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# Qt's Wayland platform plugin: recommended, not required. The game runs
+# without it on a board's framebuffer, over VNC and on X11 (XWayland too), but
+# on a Wayland desktop it then runs through XWayland, and under a compositor
+# with no XWayland (such as cage) it cannot start at all. Recommends are
+# installed by default, so a desktop gets it; a board's minimal install can
+# leave its Wayland libraries out.
+if(QT_VERSION_MAJOR EQUAL 6)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+else()
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qtwayland5)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME shmup)
@@ -63,5 +75,9 @@ headless and prints each frame, to check replays.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_FILE_NAME "shmup_${PROJECT_VERSION}_${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}.deb")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# systemd learns of the kiosk unit and forgets it, never enabling or starting it.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/dist/debian/postinst
+    ${PROJECT_SOURCE_DIR}/dist/debian/prerm ${PROJECT_SOURCE_DIR}/dist/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

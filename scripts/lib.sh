@@ -9,7 +9,8 @@ SHMUP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # compositor the Wayland end-to-end test runs the game in.
 SHMUP_PACKAGES=(cmake make g++ qt6-base-dev qtbase5-dev libgl-dev libx11-dev
                 xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev
-                qt6-wayland qtwayland5 weston)
+                qt6-wayland qtwayland5 weston
+                dpkg-dev lintian desktop-file-utils appstream man-db)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).
 ensure_packages() {

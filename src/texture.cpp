@@ -18,6 +18,8 @@ Texture *Texture::inst()
     return &obj;
 }
 
+QStringList Texture::fallbackDirs;
+
 Texture::Texture() = default;
 
 Texture::~Texture()
@@ -141,23 +143,28 @@ QPixmap *loadPixmap(const QString &path, const QSize &needed)
     auto *pixmap = new QPixmap;
     QString problem = readImage(path, *pixmap);
     QString shownPath = path;
+    const auto tryAlso = [&](const QString &candidate) {
+        QPixmap other;
+        const QString otherProblem = readImage(candidate, other);
+        if (!other.isNull()) {
+            *pixmap = other;
+            problem = otherProblem;
+            shownPath = candidate;
+        } else {
+            problem += QStringLiteral("; also tried \"%1\": %2").arg(candidate, otherProblem);
+        }
+    };
     if (pixmap->isNull() && QDir::isRelativePath(path)) {
         // Started from another folder: the same relative path from the
-        // executable's folder finds the sheet of an installed or built game.
+        // executable's folder finds the sheet of a built game.
         const QString besideProgram =
             QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(path));
-        if (besideProgram != QDir::cleanPath(QDir::current().absoluteFilePath(path))) {
-            QPixmap other;
-            const QString otherProblem = readImage(besideProgram, other);
-            if (!other.isNull()) {
-                *pixmap = other;
-                problem = otherProblem;
-                shownPath = besideProgram;
-            } else {
-                problem +=
-                    QStringLiteral("; also tried \"%1\": %2").arg(besideProgram, otherProblem);
-            }
-        }
+        if (besideProgram != QDir::cleanPath(QDir::current().absoluteFilePath(path)))
+            tryAlso(besideProgram);
+    }
+    for (const QString &dir : std::as_const(Texture::fallbackDirs)) {
+        if (pixmap->isNull())
+            tryAlso(QDir(dir).filePath(QFileInfo(path).fileName()));
     }
     if (!pixmap->isNull() && problem.isEmpty() && needed.isValid() &&
         (pixmap->width() < needed.width() || pixmap->height() < needed.height()))

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 class QPixmap;
@@ -32,6 +33,10 @@ public:
                    const QPoint &source, const QSize &size);
 
     QHash<QString, QPixmap *> textures;
+
+    // Folders where loadTexture looks for an image's file name when its path
+    // holds nothing loadable: none here; an installed program adds its data folder.
+    static QStringList fallbackDirs;
 
 private:
     // getTexture's last answer: `lastPixmap` is what `lastMap` held under

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The kiosk unit as installed: systemd finds nothing wrong with it (every key
-# known, every value valid, the game it starts there and executable), and it
-# names the game under the prefix given at install time, not at configure time.
+# known, every value valid, the game it starts there and executable, its
+# manual page installed), and it names the game under the prefix given at
+# install time, not at configure time.
 # Usage: kiosk-unit-test.sh BUILD-DIR
 set -euo pipefail
 build_dir="$1"
@@ -15,11 +16,12 @@ prefix="$work/prefix"
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 unit="$prefix/lib/systemd/system/shmup-kiosk.service"
 [ -f "$unit" ] || { echo "FAIL: $unit is not installed" >&2; exit 1; }
-grep -qx "ExecStart=$prefix/bin/shmup -platform \${SHMUP_PLATFORM}" "$unit" \
-    || { grep -n ExecStart "$unit" >&2; echo "FAIL: the unit does not start $prefix/bin/shmup" >&2; exit 1; }
-# verify reports unknown keys and bad values on stderr without failing.
+grep -qx "ExecStart=$prefix/games/shmup -platform \${SHMUP_PLATFORM}" "$unit" \
+    || { grep -n ExecStart "$unit" >&2; echo "FAIL: the unit does not start $prefix/games/shmup" >&2; exit 1; }
+# verify reports unknown keys and bad values on stderr without failing. It
+# also looks up the manual page of Documentation=: the one installed here.
 status=0
-systemd-analyze verify "$unit" >"$work/verify" 2>&1 || status=$?
+MANPATH="$prefix/share/man" systemd-analyze verify "$unit" >"$work/verify" 2>&1 || status=$?
 if [ "$status" -ne 0 ] || [ -s "$work/verify" ]; then
     cat "$work/verify" >&2
     echo "FAIL: systemd-analyze verify found the problems above (status $status)" >&2
@@ -28,7 +30,7 @@ fi
 
 # Staged for a package, as CPack does: prefix /usr under DESTDIR.
 DESTDIR="$work/stage" cmake --install "$build_dir" --prefix /usr >/dev/null
-grep -qx 'ExecStart=/usr/bin/shmup -platform ${SHMUP_PLATFORM}' \
+grep -qx 'ExecStart=/usr/games/shmup -platform ${SHMUP_PLATFORM}' \
     "$work/stage/usr/lib/systemd/system/shmup-kiosk.service" \
-    || { echo "FAIL: the staged unit does not start /usr/bin/shmup" >&2; exit 1; }
+    || { echo "FAIL: the staged unit does not start /usr/games/shmup" >&2; exit 1; }
 echo "The kiosk unit verifies clean and starts the installed game"

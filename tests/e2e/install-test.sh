@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the game into a temporary prefix and checks that the installed game,
-# started through the <prefix>/bin/shmup command (a symlink to
-# <prefix>/lib/shmup/bin/shmup) from <prefix>/bin, where no ../img is, finds
-# its sheet, shows the game in a real window and closes cleanly.
+# <prefix>/games/shmup, started from <prefix>/games, where no ../img is, finds
+# its sheet in <prefix>/share/games/shmup, shows the game in a real window and
+# closes cleanly.
 # Usage: install-test.sh BUILD-DIR E2E-WINDOW-TEST
 set -euo pipefail
 build_dir="$1"
@@ -11,7 +11,7 @@ prefix="$(mktemp -d)"
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in bin/shmup lib/shmup/bin/shmup lib/shmup/img/edge1.png; do
+for f in games/shmup share/games/shmup/edge1.png; do
     [ -e "$prefix/$f" ] || { echo "FAIL: $f is not installed" >&2; exit 1; }
 done
-SHMUP_BIN_DIR="$prefix/bin" "$(dirname "$0")/with-xvfb.sh" "$e2e" windowShowsTheGame
+SHMUP_BIN_DIR="$prefix/games" "$(dirname "$0")/with-xvfb.sh" "$e2e" windowShowsTheGame

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Checks a shmup Debian package: its name and control fields, the files it
-# installs, that its Depends names the package of every library the programs
-# link and of Qt's platform plugins, that every package it names exists for
+# Checks a shmup Debian package: Debian's own checker (lintian) and the
+# validators of the desktop entry, the AppStream metainfo and the manual pages
+# find nothing wrong; its name and control fields, the files it installs in
+# Debian's places, the maintainer scripts (maintainer-scripts-test.sh), that
+# its Depends names the package of every library the programs
+# link and of Qt's platform plugins (Wayland's in Recommends), that every
+# package it names exists for
 # the architecture at the version asked for (for a board, in the archive the
 # sysroot came from), that the kiosk unit starts the packaged game, and that
 # the C library floor covers the binaries. Then unpacks it into a temporary
@@ -41,13 +45,12 @@ depends_names=" $(echo "$depends" | tr ',|' '\n' | sed 's/(.*)//; s/:any//' | xa
 depends_on() { case "$depends_names" in *" $1 "*) return 0 ;; esac; return 1; }
 
 contents="$(dpkg-deb -c "$deb")"
-for path in ./usr/lib/shmup/bin/shmup ./usr/lib/shmup/bin/shmup-trace \
-    ./usr/lib/shmup/img/edge1.png ./usr/lib/systemd/system/shmup-kiosk.service; do
+for path in ./usr/games/shmup ./usr/games/shmup-trace ./usr/share/games/shmup/edge1.png \
+    ./usr/lib/systemd/system/shmup-kiosk.service ./usr/share/doc/shmup/copyright \
+    ./usr/share/doc/shmup/changelog.gz ./usr/share/man/man6/shmup.6.gz \
+    ./usr/share/man/man6/shmup-trace.6.gz ./usr/share/applications/shmup.desktop \
+    ./usr/share/icons/hicolor/64x64/apps/shmup.png ./usr/share/icons/hicolor/128x128/apps/shmup.png; do
     echo "$contents" | awk '{ print $6 }' | grep -qxF "$path" || fail "$path is not in the package"
-done
-for program in shmup shmup-trace; do
-    echo "$contents" | grep -qE "^l.* \./usr/bin/$program -> " \
-        || fail "./usr/bin/$program is not a symlink in the package"
 done
 
 work="$(mktemp -d)"
@@ -55,8 +58,53 @@ trap 'rm -rf "$work"' EXIT
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 unit="$root/usr/lib/systemd/system/shmup-kiosk.service"
-[ ! -f "$unit" ] || grep -q '^ExecStart=/usr/bin/shmup ' "$unit" \
-    || fail "the kiosk unit does not start /usr/bin/shmup"
+[ ! -f "$unit" ] || grep -q '^ExecStart=/usr/games/shmup ' "$unit" \
+    || fail "the kiosk unit does not start /usr/games/shmup"
+
+# Debian's checker: no error, no warning, and no note that is not overridden
+# in the package with the reason why.
+command -v lintian >/dev/null || { echo "FAIL: lintian not found; install it (scripts/lib.sh lists it)" >&2; exit 1; }
+lintian --display-info --no-tag-display-limit "$deb" >"$work/lintian" 2>&1 || true
+echo "lintian: $(grep -c '^E: ' "$work/lintian" || true) errors," \
+    "$(grep -c '^W: ' "$work/lintian" || true) warnings, $(grep -c '^I: ' "$work/lintian" || true) notes"
+if grep -q '^[EWI]: ' "$work/lintian"; then
+    grep '^[EWI]: ' "$work/lintian" >&2
+    fail "lintian finds the above in $(basename "$deb")"
+fi
+
+# The desktop entry, the metainfo and the manual pages, as installed.
+desktop="$root/usr/share/applications/shmup.desktop"
+metainfo="$(ls "$root"/usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -1)"
+desktop-file-validate "$desktop" >"$work/desktop" 2>&1 || true
+if [ -s "$work/desktop" ]; then
+    cat "$work/desktop" >&2
+    fail "desktop-file-validate finds the above in the desktop entry"
+fi
+if [ -z "$metainfo" ]; then
+    fail "the package holds no AppStream metainfo in /usr/share/metainfo"
+else
+    appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream" 2>&1 || true
+    if grep -qE '^[EW]: ' "$work/appstream"; then
+        cat "$work/appstream" >&2
+        fail "appstreamcli finds errors or warnings in $(basename "$metainfo")"
+    fi
+fi
+# The changelog's newest entry, and the metainfo's newest release, are this version.
+changelog="$(zcat "$root/usr/share/doc/shmup/changelog.gz")"
+changelog_version="$(echo "$changelog" | head -1 | sed -n 's/^shmup (\([^)]*\)).*/\1/p')"
+[ "$changelog_version" = "$version" ] \
+    || fail "the changelog's newest entry is version \"$changelog_version\", not $version"
+changelog_date="$(date -u +%F -d "$(echo "$changelog" | sed -n '0,/^ -- /s/^ -- .*>  //p')")"
+release="<release version=\"$version\" date=\"$changelog_date\">"
+[ -z "$metainfo" ] || grep -qF "$release" "$metainfo" \
+    || fail "the metainfo has no $release, the changelog's newest entry"
+for page in "$root"/usr/share/man/man6/*.gz; do
+    warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+        man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)"
+    [ -z "$warnings" ] || fail "man --warnings on $(basename "$page"): $warnings"
+done
+
+"$(dirname "$0")/maintainer-scripts-test.sh" "$deb" || fail "the maintainer scripts misbehave"
 
 # Every library a program links must come from a package in Depends. Debian
 # names library packages alike on every architecture, so this machine's own
@@ -65,14 +113,19 @@ host_multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -pri
 package_of() {
     { dpkg -S "*/$host_multiarch/$1" 2>/dev/null || true; } | head -1 | sed 's/:.*//; s/, .*//'
 }
-needed="$(for f in "$root"/usr/lib/shmup/bin/*; do
+needed="$(for f in "$root"/usr/games/*; do
     readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
 done | sort -u)"
 [ -n "$needed" ] || fail "found no libraries the programs link (readelf)"
 qt_major=""
 for soname in $needed; do
     case "$soname" in libQt6*) qt_major=6 ;; libQt5*) qt_major=5 ;; esac
-    package="$(package_of "$soname")"
+    case "$soname" in
+    # The dynamic loader, named after the architecture, is libc6's on every one
+    # (arm64 programs link it for the stack protector's guard).
+    ld-linux*) package=libc6 ;;
+    *) package="$(package_of "$soname")" ;;
+    esac
     if [ -z "$package" ]; then
         fail "no installed package holds $soname, so Depends cannot be checked for it;" \
             "install the library's package on this machine"
@@ -93,11 +146,18 @@ else
             fail "Depends does not name $package, which holds Qt's $plugin platform plugin"
         fi
     done
+    # Wayland's is recommended: a desktop gets it, a board may go without.
+    package="$(package_of "qt$qt_major/plugins/platforms/libqwayland-generic.so")"
+    if [ -z "$package" ]; then
+        fail "no installed package holds Qt $qt_major's Wayland platform plugin"
+    elif [ "$(field Recommends)" != "$package" ]; then
+        fail "Recommends is \"$(field Recommends)\", not $package, which holds Qt's Wayland plugin"
+    fi
 fi
 
 # The newest C library symbol version the binaries use must not be above the floor.
 libc_floor="$(echo "$depends" | tr ',' '\n' | sed -n 's/^ *libc6 *(>= *\([^)]*\)).*/\1/p')"
-libc_used="$(for f in "$root"/usr/lib/shmup/bin/*; do
+libc_used="$(for f in "$root"/usr/games/*; do
     readelf -V "$f" | { grep -o 'GLIBC_[0-9.]*' || true; } | sed 's/GLIBC_//'
 done | sort -V | tail -1)"
 if [ -z "$libc_floor" ]; then
@@ -107,7 +167,7 @@ elif [ -n "$libc_used" ] && dpkg --compare-versions "$libc_used" gt "$libc_floor
         "libc6 (>= $libc_floor) of Depends"
 fi
 
-# Every package in Depends must exist for the package's architecture, at the
+# Every package in Depends and Recommends must exist for the package's architecture, at the
 # version asked for: for a board's package in its archive, from which the
 # sysroot was unpacked (every Debian package leaves /usr/share/doc/NAME, whose
 # changelog starts with the version); for this machine's, installed here.
@@ -132,11 +192,11 @@ while IFS= read -r dependency; do
     [ -n "$name" ] || continue
     have="$(version_of "$name")"
     if [ -z "$have" ]; then
-        fail "Depends names $name, which is not to be had for $arch ($where)"
+        fail "the package names $name, which is not to be had for $arch ($where)"
     elif [ -n "$minimum" ] && [ "$have" != 0 ] && dpkg --compare-versions "$have" lt "$minimum"; then
         fail "Depends asks for $name (>= $minimum), but $arch has $have"
     fi
-done < <(echo "$depends" | tr ',' '\n' | sed 's/^ *//')
+done < <(echo "$depends, $(field Recommends)" | tr ',' '\n' | sed 's/^ *//')
 
 # What runs a packaged program: nothing natively, qemu-user with the sysroot
 # for a board's package.
@@ -159,8 +219,8 @@ elsewhere="$work/home/somewhere"
 mkdir -p "$elsewhere"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-command_path="$(cd "$elsewhere" && PATH="$root/usr/bin:$PATH" command -v shmup)" || true
-if [ "$command_path" != "$root/usr/bin/shmup" ]; then
+command_path="$(cd "$elsewhere" && PATH="$root/usr/games:$PATH" command -v shmup)" || true
+if [ "$command_path" != "$root/usr/games/shmup" ]; then
     fail "the shmup command on the PATH is \"$command_path\", not the package's"
 else
     status=0
@@ -179,7 +239,7 @@ else
 fi
 
 trace_status=0
-(cd "$elsewhere" && QT_QPA_PLATFORM=offscreen "${runner[@]}" "$root/usr/bin/shmup-trace" --frames 60 \
+(cd "$elsewhere" && QT_QPA_PLATFORM=offscreen "${runner[@]}" "$root/usr/games/shmup-trace" --frames 60 \
     >"$work/trace.out" 2>"$work/trace.err") || trace_status=$?
 if [ "$trace_status" -ne 0 ] || [ "$(grep -c '^frame=' "$work/trace.out")" -ne 60 ] \
     || grep -q 'edge1\.png' "$work/trace.err"; then
@@ -187,6 +247,19 @@ if [ "$trace_status" -ne 0 ] || [ "$(grep -c '^frame=' "$work/trace.out")" -ne 6
     cat "$work/trace.err" >&2
 else
     echo "The installed shmup-trace traces 60 frames"
+fi
+
+# A sheet at ../img/edge1.png under the working directory comes first, before
+# the installed one: a 1x1 picture there is used, and warned about.
+mkdir -p "$work/home/own/bin" "$work/home/own/img"
+printf 'P6\n1 1\n255\n\377\0\0' >"$work/home/own/img/edge1.png"
+(cd "$work/home/own/bin" && QT_QPA_PLATFORM=offscreen "${runner[@]}" "$root/usr/games/shmup-trace" \
+    --frames 1 >/dev/null 2>"$work/own.err") || true
+if grep -q '"../img/edge1.png".*1x1 pixels' "$work/own.err"; then
+    echo "The installed programs use a sheet under the working directory first"
+else
+    cat "$work/own.err" >&2
+    fail "the installed shmup-trace did not use ../img/edge1.png before its own sheet"
 fi
 
 if [ "$failures" -ne 0 ]; then
