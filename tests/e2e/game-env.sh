@@ -26,27 +26,45 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# expect_clean_exit PID STDERR-FILE WHAT: waits up to 20 s for the game to end
-# (a sanitizer build is slow at exit while it looks for leaks), then fails
-# unless it exited with status 0 and wrote nothing on stderr. WHAT names the
-# case in the messages.
-expect_clean_exit() {
-    local game_pid="$1" stderr_file="$2" what="$3" _
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# start_game ARGS...: starts the game with ARGS from its bin folder, as a user
+# does (so that it finds ../img/edge1.png), in the background with its stderr
+# in $work/stderr; sets pid, and window once the window shows (under X only).
+start_game() {
+    (cd "$bin_dir" && exec "$game" "$@") 2>"$work/stderr" &
+    pid=$!
+    window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)" || true
+    [ -n "$window" ] || { cat "$work/stderr" >&2; fail "the game's window did not appear"; }
+}
+
+# wait_exit [WHAT]: waits up to 20 s for the game to end (a sanitizer build is
+# slow at exit while it looks for leaks) and fails if it does not; sets status
+# to its exit status and clears pid. WHAT names the case in the message.
+wait_exit() {
     for _ in $(seq 200); do
-        kill -0 "$game_pid" 2>/dev/null || break
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    if kill -0 "$game_pid" 2>/dev/null; then
-        echo "FAIL ($what): the game did not exit within 20 s" >&2
-        exit 1
+    kill -0 "$pid" 2>/dev/null && fail "${1:+$1: }the game did not exit within 20 s"
+    status=0
+    wait "$pid" || status=$?
+    pid=
+}
+
+# expect_clean_exit WHAT: waits for the game to end, then fails unless it
+# exited with status 0 and wrote nothing on stderr. WHAT names the case in the
+# messages.
+expect_clean_exit() {
+    local what="$1"
+    wait_exit "$what"
+    if [ -s "$work/stderr" ]; then
+        cat "$work/stderr" >&2
+        fail "$what: the game wrote the lines above on stderr"
     fi
-    local status=0
-    wait "$game_pid" || status=$?
-    if [ -s "$stderr_file" ]; then
-        cat "$stderr_file" >&2
-        echo "FAIL ($what): the game wrote the lines above on stderr" >&2
-        exit 1
-    fi
-    [ "$status" -eq 0 ] || { echo "FAIL ($what): the game exited with status $status" >&2; exit 1; }
+    [ "$status" -eq 0 ] || fail "$what: the game exited with status $status"
     echo "$what: the game exited with status 0 and an empty stderr"
 }

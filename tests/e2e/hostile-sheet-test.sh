@@ -17,11 +17,7 @@ cleanup() {
 }
 trap cleanup EXIT
 start_xvfb
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$root/tests/support/checks.sh"
 
 # Bytes given as decimal numbers, written out raw.
 bytes() {
@@ -122,8 +118,4 @@ for case in "${cases[@]}"; do
     grep -q -F "$pattern" "$game_dir/stderr" || fail "$name: the warning does not say \"$pattern\""
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "The game ran with every hostile sheet"
+end_checks "The game ran with every hostile sheet"

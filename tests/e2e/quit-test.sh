@@ -14,18 +14,14 @@ source "$(dirname "$0")/game-env.sh" "$1"
 awk '/^SigIgn:/ { print $2 }' /proc/self/status >"$work/ignored" &
 wait $!
 (( (16#$(cat "$work/ignored") & 2) != 0 )) \
-    || { echo "FAIL: background jobs here do not ignore SIGINT" >&2; exit 1; }
+    || fail "background jobs here do not ignore SIGINT"
 
 # quit_by WAY: starts the game, plays with fire held for a second, quits it by
 # WAY (TERM, INT, HUP or Escape) and checks the exit.
 quit_by() {
     local way="$1"
-    : >"$work/stderr"
-    (cd "$bin_dir" && exec "$game") 2>"$work/stderr" &
-    pid=$!
-    local window
-    window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)" || true
-    [ -n "$window" ] || { cat "$work/stderr" >&2; echo "FAIL ($way): the game's window did not appear" >&2; exit 1; }
+    echo "== quitting by $way"
+    start_game
     # The ship is active from about 1.05 s: shots, enemies and bullets alive.
     sleep 1.2
     xdotool windowfocus --sync "$window"
@@ -37,8 +33,7 @@ quit_by() {
         kill -"$way" "$pid"
     fi
     xdotool keyup z 2>/dev/null || true
-    expect_clean_exit "$pid" "$work/stderr" "$way"
-    pid=
+    expect_clean_exit "$way"
 }
 
 for way in TERM INT HUP Escape; do

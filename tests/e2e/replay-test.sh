@@ -15,34 +15,9 @@ trace="$3"
 
 source "$(dirname "$0")/game-env.sh" "$1"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
 # Our lines on stderr: Qt may say where its runtime folder is.
 said() {
     grep -v '^QStandardPaths' "$work/stderr" || true
-}
-
-# start_game ARGS...: the game from its bin folder, as a user starts it; sets pid and window.
-start_game() {
-    (cd "$bin_dir" && exec "$game" "$@") 2>"$work/stderr" &
-    pid=$!
-    window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)" || true
-    [ -n "$window" ] || { cat "$work/stderr" >&2; fail "the game's window did not appear"; }
-}
-
-# wait_exit: waits for the game to end; sets status.
-wait_exit() {
-    for _ in $(seq 200); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "the game did not exit within 20 s"
-    status=0
-    wait "$pid" || status=$?
-    pid=
 }
 
 close_game() {

@@ -11,20 +11,14 @@ set -euo pipefail
 window_tool="$2"
 source "$(dirname "$0")/game-env.sh" "$1"
 
-# Started from its bin folder, as a user does, so that it finds ../img/edge1.png.
-(cd "$bin_dir" && exec "$game") 2>"$work/stderr" &
-pid=$!
-
-window="$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)" || true
-[ -n "$window" ] || { cat "$work/stderr" >&2; echo "FAIL: the game's window did not appear" >&2; exit 1; }
+start_game
 
 # The ship is active from about 1.05 s; steer and fire until 3 s.
 sleep 1.3
 xdotool windowfocus --sync "$window"
 xdotool keydown Left z
 sleep 1.7
-"$window_tool" close "$window" || { echo "FAIL: could not send the close request" >&2; exit 1; }
+"$window_tool" close "$window" || fail "could not send the close request"
 xdotool keyup Left z 2>/dev/null || true
 
-expect_clean_exit "$pid" "$work/stderr" "close request"
-pid=
+expect_clean_exit "close request"

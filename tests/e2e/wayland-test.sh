@@ -16,11 +16,6 @@ plugin_package="$4"
 
 source "$(dirname "$0")/game-env.sh" "$1"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
 [ -z "${DISPLAY:-}" ] || fail "DISPLAY is set; run under tests/e2e/with-weston.sh, which clears it"
 [ -n "${WAYLAND_DISPLAY:-}" ] || fail "no WAYLAND_DISPLAY; run under tests/e2e/with-weston.sh"
 export QT_QPA_PLATFORM=wayland
@@ -39,9 +34,7 @@ pid=$!
 for _ in $(seq 300); do
     grep -q '^# check 299 ' "$replay" 2>/dev/null && break
     if ! kill -0 "$pid" 2>/dev/null; then
-        status=0
-        wait "$pid" || status=$?
-        pid=
+        wait_exit
         cat "$work/stderr" >&2
         if grep -q 'Qt platform plugin "wayland"' "$work/stderr"; then
             fail "the game cannot load Qt's Wayland plugin (status $status); install $plugin_package"
@@ -58,8 +51,7 @@ if [ -s "$work/stderr" ]; then
 fi
 
 kill -TERM "$pid"
-expect_clean_exit "$pid" "$work/stderr" "SIGTERM on Wayland"
-pid=
+expect_clean_exit "SIGTERM on Wayland"
 
 head -n 1 "$replay" | grep -qx '# shmup replay 1' || fail "the recording has no replay header"
 tail -n 1 "$replay" | grep -q '^# check ' || { cat "$replay" >&2; fail "the recording does not end with a check line"; }

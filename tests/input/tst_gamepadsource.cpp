@@ -42,13 +42,17 @@ private:
         SDL_JoystickID id = -1;
     };
     Pad attach(bool mappable);
-    void detach(Pad &pad);
-    void start();
+    // The checks in these helpers are made by the tests, with QVERIFY on what
+    // they return, so that a failure stops the test where it happened.
+    bool detach(Pad &pad);
+    bool start();
     void stop();
-    // Sets the buttons and axes of a mappable pad by their standard names.
-    static void press(const Pad &pad, SDL_GameControllerButton button, bool down = true);
-    static void tilt(const Pad &pad, SDL_GameControllerAxis axis, int value);
+    // Set the buttons and axes of a mappable pad by their standard names; false
+    // if SDL refuses.
+    static bool press(const Pad &pad, SDL_GameControllerButton button, bool down = true);
+    static bool tilt(const Pad &pad, SDL_GameControllerAxis axis, int value);
 
+    Joystick *const joystick = Joystick::inst();
     GamePadSource *source = nullptr;
     int padsAtStart = 0;
     QList<Pad> attached;
@@ -68,10 +72,16 @@ void countWarnings(QtMsgType type, const QMessageLogContext &, const QString &)
 }
 } // namespace
 
+// Declares `pad` as QFETCH declares its variable: a virtual pad, mappable or
+// not, attached for this test; the test stops if SDL cannot attach one.
+#define ATTACH_PAD(pad, mappable)                                                                  \
+    Pad pad = attach(mappable);                                                                    \
+    QVERIFY(pad.handle)
+
 void TestGamePadSource::init()
 {
     resetWorld();
-    start();
+    QVERIFY(start());
 }
 
 void TestGamePadSource::cleanup()
@@ -86,18 +96,20 @@ void TestGamePadSource::cleanup()
     resetWorld();
 }
 
-void TestGamePadSource::start()
+bool TestGamePadSource::start()
 {
     source = new GamePadSource;
-    QVERIFY(source->isStarted());
-    Joystick::inst()->addSource(source);
-    Joystick::inst()->pool();
+    if (!source->isStarted())
+        return false;
+    joystick->addSource(source);
+    joystick->pool();
     padsAtStart = source->padCount();
+    return true;
 }
 
 void TestGamePadSource::stop()
 {
-    Joystick::inst()->clearSources();
+    joystick->clearSources();
     source = nullptr;
 }
 
@@ -130,7 +142,7 @@ TestGamePadSource::Pad TestGamePadSource::attach(bool mappable)
     return pad;
 }
 
-void TestGamePadSource::detach(Pad &pad)
+bool TestGamePadSource::detach(Pad &pad)
 {
     const Pad gone = pad;
     pad = Pad();
@@ -140,20 +152,20 @@ void TestGamePadSource::detach(Pad &pad)
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
         if (SDL_JoystickGetDeviceInstanceID(index) == gone.id) {
             SDL_JoystickClose(gone.handle);
-            QCOMPARE(SDL_JoystickDetachVirtual(index), 0);
-            break;
+            return SDL_JoystickDetachVirtual(index) == 0;
         }
     }
+    return true;
 }
 
-void TestGamePadSource::press(const Pad &pad, SDL_GameControllerButton button, bool down)
+bool TestGamePadSource::press(const Pad &pad, SDL_GameControllerButton button, bool down)
 {
-    QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, button, down ? 1 : 0), 0);
+    return SDL_JoystickSetVirtualButton(pad.handle, button, down ? 1 : 0) == 0;
 }
 
-void TestGamePadSource::tilt(const Pad &pad, SDL_GameControllerAxis axis, int value)
+bool TestGamePadSource::tilt(const Pad &pad, SDL_GameControllerAxis axis, int value)
 {
-    QCOMPARE(SDL_JoystickSetVirtualAxis(pad.handle, axis, Sint16(value)), 0);
+    return SDL_JoystickSetVirtualAxis(pad.handle, axis, Sint16(value)) == 0;
 }
 
 // Each row: buttons pressed and the left stick's position on one pad.
@@ -201,17 +213,15 @@ void TestGamePadSource::steersAndFires()
     QFETCH(bool, fire);
     QFETCH(bool, trigger1);
 
-    const Pad pad = attach(true);
-    QVERIFY(pad.handle);
+    ATTACH_PAD(pad, true);
     for (int button : buttons)
-        press(pad, SDL_GameControllerButton(button));
-    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, stickX);
-    tilt(pad, SDL_CONTROLLER_AXIS_LEFTY, stickY);
+        QVERIFY(press(pad, SDL_GameControllerButton(button)));
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, stickX));
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_LEFTY, stickY));
     // The right stick and the analogue triggers steer and fire nothing.
-    tilt(pad, SDL_CONTROLLER_AXIS_RIGHTX, 32767);
-    tilt(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_RIGHTX, 32767));
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767));
 
-    Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
     QCOMPARE_JOYSTICK(joystick, dir, fire, trigger1);
@@ -224,21 +234,20 @@ void TestGamePadSource::steersAndFires()
 void TestGamePadSource::southFiresOneShotPerFrameThroughTheShip()
 {
     taskMyShip *ship = activeShipAt(PointF(320.0f, 352.0f));
-    const Pad pad = attach(true);
-    QVERIFY(pad.handle);
+    ATTACH_PAD(pad, true);
 
-    press(pad, SDL_CONTROLLER_BUTTON_B); // the second trigger does not fire
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_B)); // the second trigger does not fire
     View::stepGame();
     QCOMPARE(shotsInPlay(), 0);
-    press(pad, SDL_CONTROLLER_BUTTON_A);
-    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_A));
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767));
     for (int held = 1; held <= 5; ++held) {
         View::stepGame();
         QCOMPARE(shotsInPlay(), held);
     }
     QCOMPARE(ship->pos, PointF(340.0f, 352.0f));
-    press(pad, SDL_CONTROLLER_BUTTON_A, false);
-    tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_A, false));
+    QVERIFY(tilt(pad, SDL_CONTROLLER_AXIS_LEFTX, 0));
     View::stepGame();
     View::stepGame();
     QCOMPARE(shotsInPlay(), 5);
@@ -249,27 +258,25 @@ void TestGamePadSource::startAndBackQuitOncePerPress()
 {
     int quits = 0;
     source->quit = [&quits] { ++quits; };
-    const Pad pad = attach(true);
-    QVERIFY(pad.handle);
-    Joystick *joystick = Joystick::inst();
+    ATTACH_PAD(pad, true);
 
     // Each alone does nothing.
-    press(pad, SDL_CONTROLLER_BUTTON_START);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_START));
     joystick->pool();
-    press(pad, SDL_CONTROLLER_BUTTON_START, false);
-    press(pad, SDL_CONTROLLER_BUTTON_BACK);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_START, false));
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_BACK));
     joystick->pool();
     QCOMPARE(quits, 0);
 
     // Both, held over several frames: once.
-    press(pad, SDL_CONTROLLER_BUTTON_START);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_START));
     for (int frame = 0; frame < 5; ++frame)
         joystick->pool();
     QCOMPARE(quits, 1);
     // Let go of one and press it again: a second press.
-    press(pad, SDL_CONTROLLER_BUTTON_BACK, false);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_BACK, false));
     joystick->pool();
-    press(pad, SDL_CONTROLLER_BUTTON_BACK);
+    QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_BACK));
     joystick->pool();
     joystick->pool();
     QCOMPARE(quits, 2);
@@ -277,15 +284,13 @@ void TestGamePadSource::startAndBackQuitOncePerPress()
 
 void TestGamePadSource::startAndBackEndTheEventLoop()
 {
-    const Pad pad = attach(true);
-    QVERIFY(pad.handle);
-    Joystick *joystick = Joystick::inst();
+    ATTACH_PAD(pad, true);
     int frames = 0;
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         if (++frames == 3) {
-            press(pad, SDL_CONTROLLER_BUTTON_START);
-            press(pad, SDL_CONTROLLER_BUTTON_BACK);
+            QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_START));
+            QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_BACK));
         }
         joystick->pool();
     });
@@ -298,18 +303,16 @@ void TestGamePadSource::padsComeAndGoBetweenFrames()
 {
     warnings = 0;
     const QtMessageHandler previous = qInstallMessageHandler(countWarnings);
-    Joystick *joystick = Joystick::inst();
     for (int round = 0; round < 3; ++round) {
-        Pad pad = attach(true);
-        QVERIFY(pad.handle);
-        press(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-        press(pad, SDL_CONTROLLER_BUTTON_A);
+        ATTACH_PAD(pad, true);
+        QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+        QVERIFY(press(pad, SDL_CONTROLLER_BUTTON_A));
         joystick->pool();
         QCOMPARE(source->padCount(), padsAtStart + 1);
         QCOMPARE_JOYSTICK(joystick, 3, true);
 
         // Pulled out while held: nothing stays pressed.
-        detach(pad);
+        QVERIFY(detach(pad));
         for (int frame = 0; frame < 3; ++frame) {
             joystick->pool();
             QCOMPARE(source->padCount(), padsAtStart);
@@ -317,9 +320,9 @@ void TestGamePadSource::padsComeAndGoBetweenFrames()
         }
     }
     // A pad plugged in and out between two frames is never seen.
-    Pad brief = attach(true);
-    press(brief, SDL_CONTROLLER_BUTTON_A);
-    detach(brief);
+    ATTACH_PAD(brief, true);
+    QVERIFY(press(brief, SDL_CONTROLLER_BUTTON_A));
+    QVERIFY(detach(brief));
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart);
     QVERIFY(!joystick->isTrigged(0));
@@ -329,31 +332,29 @@ void TestGamePadSource::padsComeAndGoBetweenFrames()
 
 void TestGamePadSource::twoPadsAtOnce()
 {
-    Joystick *joystick = Joystick::inst();
-    Pad first = attach(true);
-    const Pad second = attach(true);
-    QVERIFY(first.handle && second.handle);
+    ATTACH_PAD(first, true);
+    ATTACH_PAD(second, true);
 
-    tilt(first, SDL_CONTROLLER_AXIS_LEFTX, -32768);
-    press(second, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    QVERIFY(tilt(first, SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_DPAD_UP));
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart + 2);
     QCOMPARE_JOYSTICK(joystick, 2, false); // left and up make up-left
 
-    press(second, SDL_CONTROLLER_BUTTON_DPAD_UP, false);
-    press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    press(second, SDL_CONTROLLER_BUTTON_A);
-    press(first, SDL_CONTROLLER_BUTTON_B);
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_DPAD_UP, false));
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_A));
+    QVERIFY(press(first, SDL_CONTROLLER_BUTTON_B));
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, 0, true, true); // left and right cancel
 
     // Both left, on the stick of one and the d-pad of the other: one step.
-    press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
-    press(second, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false));
+    QVERIFY(press(second, SDL_CONTROLLER_BUTTON_DPAD_LEFT));
     joystick->pool();
     QCOMPARE(joystick->getDir(), 3);
 
-    detach(first);
+    QVERIFY(detach(first));
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart + 1);
     QCOMPARE_JOYSTICK(joystick, 3, true, false);
@@ -361,9 +362,7 @@ void TestGamePadSource::twoPadsAtOnce()
 
 void TestGamePadSource::unmappablePadIsReadAsAPlainJoystick()
 {
-    Joystick *joystick = Joystick::inst();
-    const Pad pad = attach(false);
-    QVERIFY(pad.handle);
+    ATTACH_PAD(pad, false);
     joystick->pool();
     QCOMPARE(source->padCount(), padsAtStart + 1);
     QCOMPARE(source->mappedPadCount(), padsAtStart);
@@ -408,14 +407,13 @@ void TestGamePadSource::mappingsFromTheEnvironment()
 {
     QFETCH(bool, inFile);
 
-    Pad pad = attach(false);
-    QVERIFY(pad.handle);
+    ATTACH_PAD(pad, false);
     char guid[33];
     SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(pad.handle), guid, sizeof guid);
     // Mappings name a pad with the checksum of its name (bytes 2 and 3) left
     // out, as the community database writes them; SDL matches them so.
     std::memset(guid + 4, '0', 4);
-    detach(pad);
+    QVERIFY(detach(pad));
     stop();
     QCOMPARE(SDL_WasInit(0), 0u);
 
@@ -432,12 +430,11 @@ void TestGamePadSource::mappingsFromTheEnvironment()
     } else {
         qputenv("SDL_GAMECONTROLLERCONFIG", mapping);
     }
-    start();
+    QVERIFY(start());
     pad = attach(false);
     QVERIFY(pad.handle);
     QCOMPARE(SDL_JoystickSetVirtualButton(pad.handle, 2, 1), 0);
     QCOMPARE(SDL_JoystickSetVirtualHat(pad.handle, 0, SDL_HAT_LEFTUP), 0);
-    Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(source->mappedPadCount(), padsAtStart + 1);
     QCOMPARE_JOYSTICK(joystick, 2, true);

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "input/inputscript.h"
+#include "inputsupport.h"
 
 // The joystick script: what the parser accepts and rejects, and what the
 // joystick sees frame by frame.
@@ -210,9 +211,7 @@ void TestInputScript::checkLines()
     QFETCH(QString, checks);
     QFETCH(QString, error);
 
-    QVector<InputScript::Step> plain;
-    QString plainError;
-    QVERIFY2(InputScript::parse(text, plain, plainError), qPrintable(plainError));
+    PARSE_SCRIPT(plain, text);
 
     QVector<InputScript::Step> steps{{0, 1, true}};
     QVector<InputScript::Check> parsed{{3, 3}};
@@ -245,9 +244,7 @@ void TestInputScript::axesInvertDirectionCode()
 
 void TestInputScript::pollFollowsTheSteps()
 {
-    QVector<InputScript::Step> steps;
-    QString error;
-    QVERIFY(InputScript::parse("2 3 1\n4 0 0\n5 6 0\n", steps, error));
+    PARSE_SCRIPT(steps, "2 3 1\n4 0 0\n5 6 0\n");
     InputScript script(steps);
 
     // Per frame: x, y, fire.
@@ -266,9 +263,7 @@ void TestInputScript::pollFollowsTheSteps()
 void TestInputScript::joystickSeesTheScript()
 {
     // Through the joystick, as the game polls it: one poll per frame.
-    QVector<InputScript::Step> steps;
-    QString error;
-    QVERIFY(InputScript::parse("0 8 0\n1 4 1\n", steps, error));
+    PARSE_SCRIPT(steps, "0 8 0\n1 4 1\n");
     Joystick joystick;
     joystick.addSource(new InputScript(steps));
     joystick.pool();

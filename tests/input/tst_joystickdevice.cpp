@@ -37,10 +37,12 @@ private slots:
 private:
     // Opens the FIFO for writing without waiting for a reader; as it also
     // counts as a reader, the device sees no end of file while it is open.
-    void openWriter();
+    // This and write() say whether they could, for the test to QVERIFY.
+    bool openWriter();
     void closeWriter();
-    void write(const QByteArray &bytes);
+    bool write(const QByteArray &bytes);
 
+    Joystick *const joystick = Joystick::inst();
     QTemporaryDir dir;
     QString fifoPath;
     int writer = -1;
@@ -86,6 +88,13 @@ bool touch(const QString &path)
 }
 } // namespace
 
+// Declares `device` as QFETCH declares its variable: the device at the FIFO,
+// read by the joystick, with the FIFO open for writing (or the test stops).
+#define OPEN_DEVICE(device)                                                                        \
+    QVERIFY(openWriter());                                                                         \
+    auto *device = new JoystickDevice(fifoPath);                                                   \
+    joystick->addSource(device)
+
 void TestJoystickDevice::init()
 {
     resetWorld();
@@ -101,10 +110,10 @@ void TestJoystickDevice::cleanup()
     resetWorld();
 }
 
-void TestJoystickDevice::openWriter()
+bool TestJoystickDevice::openWriter()
 {
     writer = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    QVERIFY(writer >= 0);
+    return writer >= 0;
 }
 
 void TestJoystickDevice::closeWriter()
@@ -114,9 +123,9 @@ void TestJoystickDevice::closeWriter()
     writer = -1;
 }
 
-void TestJoystickDevice::write(const QByteArray &bytes)
+bool TestJoystickDevice::write(const QByteArray &bytes)
 {
-    QCOMPARE(::write(writer, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    return ::write(writer, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
 }
 
 void TestJoystickDevice::decodesEventRecords_data()
@@ -163,27 +172,24 @@ void TestJoystickDevice::decodesEventRecords()
 
 void TestJoystickDevice::drainsPendingEventsEachFrame()
 {
-    openWriter();
-    auto *device = new JoystickDevice(fifoPath);
-    Joystick *joystick = Joystick::inst();
-    joystick->addSource(device);
+    OPEN_DEVICE(device);
 
     // Nothing written yet: the read would block, and must not.
     joystick->pool();
     QVERIFY(device->isOpen());
     QCOMPARE(joystick->getDir(), 0);
 
-    write(record(JS_EVENT_AXIS | JS_EVENT_INIT, 0, 0) +
-          record(JS_EVENT_AXIS | JS_EVENT_INIT, 1, 0) +
-          record(JS_EVENT_BUTTON | JS_EVENT_INIT, 0, 0) + axis(0, -32767) + axis(1, 30000) +
-          button(0, true));
+    QVERIFY(write(record(JS_EVENT_AXIS | JS_EVENT_INIT, 0, 0) +
+                  record(JS_EVENT_AXIS | JS_EVENT_INIT, 1, 0) +
+                  record(JS_EVENT_BUTTON | JS_EVENT_INIT, 0, 0) + axis(0, -32767) + axis(1, 30000) +
+                  button(0, true)));
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, 4, true);
 
     // Held without new events, then the stick lets go while the button stays.
     joystick->pool();
     QCOMPARE(joystick->getDir(), 4);
-    write(axis(0, 0) + axis(1, 0));
+    QVERIFY(write(axis(0, 0) + axis(1, 0)));
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, 0, true);
     QVERIFY(device->isOpen());
@@ -200,16 +206,13 @@ void TestJoystickDevice::brokenDeviceIsClosedAndReleased()
 {
     QFETCH(bool, shortRecord);
 
-    openWriter();
-    auto *device = new JoystickDevice(fifoPath);
-    Joystick *joystick = Joystick::inst();
-    joystick->addSource(device);
-    write(axis(1, -32767) + button(0, true) + button(1, true));
+    OPEN_DEVICE(device);
+    QVERIFY(write(axis(1, -32767) + button(0, true) + button(1, true)));
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, 1, true);
 
     if (shortRecord)
-        write(axis(0, 32767).left(5));
+        QVERIFY(write(axis(0, 32767).left(5)));
     closeWriter();
     joystick->pool();
     QVERIFY(!device->isOpen());
@@ -236,10 +239,7 @@ quint32 nextRandom(quint32 &x)
 // each record whole, in order, as a device writing whole records would give.
 void TestJoystickDevice::recordsSplitAcrossWritesAreJoined()
 {
-    openWriter();
-    auto *device = new JoystickDevice(fifoPath);
-    Joystick *joystick = Joystick::inst();
-    joystick->addSource(device);
+    OPEN_DEVICE(device);
 
     // Per record written: the direction and fire the game shows afterwards.
     const QByteArray records[] = {axis(0, -32767), axis(1, -32767), button(0, true),
@@ -256,13 +256,13 @@ void TestJoystickDevice::recordsSplitAcrossWritesAreJoined()
             int at = 0;
             while (at < bytes.size() - 1) {
                 const int piece = qMin(int(nextRandom(seed) % 7) + 1, bytes.size() - 1 - at);
-                write(bytes.mid(at, piece));
+                QVERIFY(write(bytes.mid(at, piece)));
                 at += piece;
                 joystick->pool();
                 QVERIFY(device->isOpen());
                 QCOMPARE(joystick->getDir(), i == 0 ? (round == 0 ? 0 : 7) : dirs[i - 1]);
             }
-            write(bytes.right(1));
+            QVERIFY(write(bytes.right(1)));
             joystick->pool();
             QCOMPARE_JOYSTICK(joystick, dirs[i], fires[i]);
         }
@@ -273,10 +273,7 @@ void TestJoystickDevice::recordsSplitAcrossWritesAreJoined()
 // direction with the two triggers, and the game goes on reading.
 void TestJoystickDevice::randomBytesKeepTheStateInRange()
 {
-    openWriter();
-    auto *device = new JoystickDevice(fifoPath);
-    Joystick *joystick = Joystick::inst();
-    joystick->addSource(device);
+    OPEN_DEVICE(device);
 
     QByteArray all;
     quint32 seed = 987654321;
@@ -285,7 +282,7 @@ void TestJoystickDevice::randomBytesKeepTheStateInRange()
         for (char &c : bytes)
             c = char(nextRandom(seed));
         if (!bytes.isEmpty())
-            write(bytes);
+            QVERIFY(write(bytes));
         all += bytes;
         joystick->pool();
         QVERIFY(device->isOpen());
@@ -305,7 +302,7 @@ void TestJoystickDevice::randomBytesKeepTheStateInRange()
     flood += axis(1, 0);
     for (int i = 0; i < 5000; ++i)
         flood += axis(0, i % 2 ? 32767 : -32767);
-    write(flood + axis(0, 0));
+    QVERIFY(write(flood + axis(0, 0)));
     joystick->pool();
     QVERIFY(joystick->getDir() == 3 || joystick->getDir() == 7);
     for (int frame = 0; frame < 10; ++frame)
@@ -319,18 +316,17 @@ void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
     FakeClock clock;
     auto *device = new JoystickDevice(fifoPath, 1000);
     device->now = clock.reader();
-    Joystick *joystick = Joystick::inst();
     joystick->addSource(device);
 
-    openWriter();
+    QVERIFY(openWriter());
     clock.pollAt(5000);
     QVERIFY(device->isOpen());
     closeWriter();
     clock.pollAt(5300); // end of file: closed, next look at 6300
     QVERIFY(!device->isOpen());
 
-    openWriter();
-    write(button(0, true));
+    QVERIFY(openWriter());
+    QVERIFY(write(button(0, true)));
     for (qint64 at : {5301, 5800, 6299}) {
         clock.pollAt(at);
         QVERIFY2(!device->isOpen(), qPrintable(QString::number(at)));
@@ -353,7 +349,7 @@ void TestJoystickDevice::reopensOnlyAfterTheRetryInterval()
     clock.pollAt(10999);
     QVERIFY(!later->isOpen());
     fifoPath = laterPath;
-    openWriter();
+    QVERIFY(openWriter());
     clock.pollAt(11000);
     QVERIFY(later->isOpen());
 }
@@ -372,7 +368,6 @@ void TestJoystickDevice::unusablePathsLeaveTheStateAtRest()
 
     QVERIFY(touch(dir.filePath(QStringLiteral("empty"))));
     auto *device = new JoystickDevice(name.isEmpty() ? dir.path() : dir.filePath(name), 0);
-    Joystick *joystick = Joystick::inst();
     joystick->addSource(device);
     WarningCapture::warnings().clear();
     WarningCapture capture;
@@ -419,8 +414,7 @@ void TestJoystickDevice::deviceThatMayNotBeReadIsReportedOnce()
 
 void TestJoystickDevice::keyboardAndDeviceCombine()
 {
-    openWriter();
-    Joystick *joystick = Joystick::inst();
+    QVERIFY(openWriter());
     auto *keyboard = new KeyboardSource(QCoreApplication::instance());
     joystick->addSource(keyboard);
     joystick->addSource(new JoystickDevice(fifoPath));
@@ -428,12 +422,12 @@ void TestJoystickDevice::keyboardAndDeviceCombine()
     QObject target;
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QCoreApplication::sendEvent(&target, &left);
-    write(axis(0, 32767) + axis(1, -32767) + button(0, true));
+    QVERIFY(write(axis(0, 32767) + axis(1, -32767) + button(0, true)));
     joystick->pool();
     // Left key and right stick cancel; fire comes from the device alone.
     QCOMPARE_JOYSTICK(joystick, 1, true);
 
-    write(axis(0, -32767) + button(0, false));
+    QVERIFY(write(axis(0, -32767) + button(0, false)));
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, 2, false); // both left: still one step
 }

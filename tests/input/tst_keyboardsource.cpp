@@ -37,6 +37,7 @@ private:
     void release(int key, bool autoRepeat = false);
     void send(QEvent *event) { QCoreApplication::sendEvent(&target, event); }
 
+    Joystick *const joystick = Joystick::inst();
     KeyboardSource *source = nullptr;
     QObject target;
 };
@@ -47,7 +48,7 @@ void TestKeyboardSource::init()
 {
     resetWorld();
     source = new KeyboardSource(QCoreApplication::instance());
-    Joystick::inst()->addSource(source);
+    joystick->addSource(source);
 }
 
 void TestKeyboardSource::press(int key, bool autoRepeat)
@@ -115,7 +116,6 @@ void TestKeyboardSource::heldKeysGiveDirectionAndTriggers()
 
     for (int key : keys)
         press(key);
-    Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE_JOYSTICK(joystick, dir, fire, trigger1);
     // Held keys stay held from frame to frame.
@@ -125,7 +125,6 @@ void TestKeyboardSource::heldKeysGiveDirectionAndTriggers()
 
 void TestKeyboardSource::releasingKeysUpdatesTheState()
 {
-    Joystick *joystick = Joystick::inst();
     press(Qt::Key_Up);
     press(Qt::Key_Left);
     press(Qt::Key_A);
@@ -150,7 +149,6 @@ void TestKeyboardSource::releasingKeysUpdatesTheState()
 
 void TestKeyboardSource::autoRepeatIsIgnored()
 {
-    Joystick *joystick = Joystick::inst();
     press(Qt::Key_Left);
     // X11 repeats a held key as a release and press pair, both flagged.
     release(Qt::Key_Left, true);
@@ -192,7 +190,6 @@ void TestKeyboardSource::losingFocusReleasesEverything()
     QEvent *events[] = {&focusOut, &deactivate, &inactive, &hidden, &active};
     send(events[kind]);
 
-    Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(joystick->getDir(), released ? 0 : 7);
     QCOMPARE(joystick->isTrigged(1), !released);
@@ -225,7 +222,6 @@ void TestKeyboardSource::keyEventsPassThroughToTheWindow()
     QKeyEvent pressLeft(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QCoreApplication::sendEvent(child, &pressLeft);
     QCOMPARE(child->presses, 1);
-    Joystick *joystick = Joystick::inst();
     joystick->pool();
     QCOMPARE(joystick->getDir(), 3);
 
@@ -239,7 +235,7 @@ void TestKeyboardSource::clearingTheSourcesRemovesTheFilter()
 {
     QPointer<QObject> filter = source->filter;
     QVERIFY(filter);
-    Joystick::inst()->clearSources();
+    joystick->clearSources();
     QVERIFY(!filter);
     press(Qt::Key_Left); // would reach a deleted source if the filter stayed
 
@@ -258,23 +254,23 @@ void TestKeyboardSource::clearingTheSourcesRemovesTheFilter()
 
 void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest()
 {
-    Joystick joystick;
-    addDefaultSources(joystick);
-    QCOMPARE(joystick.sources.size(), 2);
-    QVERIFY(dynamic_cast<KeyboardSource *>(joystick.sources.at(0)));
+    Joystick game;
+    addDefaultSources(game);
+    QCOMPARE(game.sources.size(), 2);
+    QVERIFY(dynamic_cast<KeyboardSource *>(game.sources.at(0)));
 #ifdef SHMUP_SDL
     // SDL owns the pads: the joystick node is not read as well.
-    QVERIFY(dynamic_cast<GamePadSource *>(joystick.sources.at(1)));
+    QVERIFY(dynamic_cast<GamePadSource *>(game.sources.at(1)));
 #else
-    QVERIFY(dynamic_cast<JoystickDevice *>(joystick.sources.at(1)));
+    QVERIFY(dynamic_cast<JoystickDevice *>(game.sources.at(1)));
 #endif
     for (int frame = 0; frame < 3; ++frame) {
-        joystick.pool();
-        QCOMPARE_JOYSTICK(&joystick, 0, false, false);
+        game.pool();
+        QCOMPARE_JOYSTICK(&game, 0, false, false);
     }
     press(Qt::Key_Up);
-    joystick.pool();
-    QCOMPARE(joystick.getDir(), 1);
+    game.pool();
+    QCOMPARE(game.getDir(), 1);
 }
 
 void TestKeyboardSource::shipSteeredByKeysClampsAndFiresEveryFrame_data()

@@ -59,6 +59,12 @@ void drawThroughTransform(View &view, QPainter *painter)
     TaskManager::inst()->render(painter);
 }
 
+// A rectangle as "x,y wxh", for failure messages.
+QString rectText(const QRect &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
 } // namespace
 
 // The game's 640x480 picture on screens of other sizes: centred on black,
@@ -85,12 +91,10 @@ private slots:
     void wholeScreenHasNoPointer();
 
 private:
+    using Paint = std::function<void(View &, QPaintDevice *)>;
     QImage shot(const QSize &screen = QSize(), int frames = 0,
-                QImage::Format format = QImage::Format_ARGB32_Premultiplied);
-    // The picture on `screen` after 90 frames, painted by `paint` on a white
-    // image of that size in `format` (a pixmap when Format_Invalid).
-    QImage painted(const QSize &screen, QImage::Format format,
-                   const std::function<void(View &, QPaintDevice *)> &paint);
+                QImage::Format format = QImage::Format_ARGB32_Premultiplied,
+                const Paint &paint = {});
     QRect debugBox(const QImage &onePicture);
     // The window's background colour as an image of that format holds it.
     QRgb background(QImage::Format format);
@@ -108,9 +112,11 @@ void TestPresentation::cleanupTestCase()
 }
 
 // The window's picture after `frames` frames of the default game, as the
-// default window (no screen given) or presented on `screen`, painted on white
-// so that anything left unpainted shows.
-QImage TestPresentation::shot(const QSize &screen, int frames, QImage::Format format)
+// default window (no screen given) or presented on `screen`, painted by
+// `paint` (by default the window's own rendering) on white so that anything
+// left unpainted shows: on an image in `format`, or a pixmap when Format_Invalid.
+QImage TestPresentation::shot(const QSize &screen, int frames, QImage::Format format,
+                              const Paint &paint)
 {
     resetManager();
     srand(1);
@@ -119,30 +125,21 @@ QImage TestPresentation::shot(const QSize &screen, int frames, QImage::Format fo
         Presentation::on(&view)->presentOn(screen);
     for (int i = 0; i < frames; ++i)
         TaskManager::inst()->oneFrame();
-    QImage image(view.size(), format);
-    image.fill(Qt::white);
-    view.render(&image);
-    return image;
-}
-
-QImage TestPresentation::painted(const QSize &screen, QImage::Format format,
-                                 const std::function<void(View &, QPaintDevice *)> &paint)
-{
-    resetManager();
-    srand(1);
-    View view;
-    Presentation::on(&view)->presentOn(screen);
-    for (int i = 0; i < 90; ++i)
-        TaskManager::inst()->oneFrame();
+    const auto paintOn = [&](QPaintDevice *device) {
+        if (paint)
+            paint(view, device);
+        else
+            view.render(device);
+    };
     if (format == QImage::Format_Invalid) {
-        QPixmap pixmap(screen);
+        QPixmap pixmap(view.size());
         pixmap.fill(Qt::white);
-        paint(view, &pixmap);
+        paintOn(&pixmap);
         return pixmap.toImage();
     }
-    QImage image(screen, format);
+    QImage image(view.size(), format);
     image.fill(Qt::white);
-    paint(view, &image);
+    paintOn(&image);
     return image;
 }
 
@@ -207,14 +204,10 @@ void TestPresentation::factorOneIsTodaysPicture()
     QCOMPARE(designed.size(), QSize(640, 480));
     QVERIFY(!debugBox(designed).isEmpty());
     QCOMPARE(shot(QSize(640, 480)), designed);
-
-    resetManager();
-    srand(1);
-    View view;
-    Presentation::on(&view)->presentScaled(1);
-    QImage scaledOne(640, 480, QImage::Format_ARGB32_Premultiplied);
-    scaledOne.fill(Qt::white);
-    view.render(&scaledOne);
+    const QImage scaledOne = shot(QSize(), 0, designed.format(), [](View &view, QPaintDevice *on) {
+        Presentation::on(&view)->presentScaled(1);
+        view.render(on);
+    });
     QCOMPARE(scaledOne, designed);
 }
 
@@ -279,16 +272,9 @@ void TestPresentation::wholeFactorsMakeBlocks()
                  qAbs(bigBox.top() - expected.top()) <= factor &&
                  qAbs(bigBox.right() - expected.right()) <= 2 * factor &&
                  qAbs(bigBox.bottom() - expected.bottom()) <= 2 * factor,
-             qPrintable(QStringLiteral("debug box at %1x: %2,%3 %4x%5; at 1x %6,%7 %8x%9")
+             qPrintable(QStringLiteral("debug box at %1x: %2; at 1x %3")
                             .arg(factor)
-                            .arg(bigBox.x())
-                            .arg(bigBox.y())
-                            .arg(bigBox.width())
-                            .arg(bigBox.height())
-                            .arg(box.x())
-                            .arg(box.y())
-                            .arg(box.width())
-                            .arg(box.height())));
+                            .arg(rectText(bigBox), rectText(box))));
 }
 
 // Scaled up by a whole factor the window paints the game at 1x and copies each
@@ -325,12 +311,12 @@ void TestPresentation::copiedUpIsDrawnThroughTransform()
     // A rendered part lands with its corner at the offset.
     const QPoint shift = offset - part.topLeft();
 
-    const QImage window = painted(room, format, [&](View &view, QPaintDevice *device) {
+    const QImage window = shot(room, 90, format, [&](View &view, QPaintDevice *device) {
         view.resize(screen);
         view.hideDebugLine = true;
         view.render(device, offset, part.isNull() ? QRegion() : QRegion(part));
     });
-    QImage expected = painted(room, format, [&](View &view, QPaintDevice *device) {
+    QImage expected = shot(room, 90, format, [&](View &view, QPaintDevice *device) {
         view.resize(screen);
         QPainter painter(device);
         painter.translate(shift);

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "input/inputscript.h"
+#include "inputsupport.h"
 #include "present/presentation.h"
 #include "replay/framepictures.h"
 #include "spritesheet.h"
@@ -151,9 +152,7 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     QDir::setCurrent(saved);
     if (screen.isValid())
         Presentation::on(&view)->presentOn(screen);
-    QVector<InputScript::Step> steps;
-    QString error;
-    QVERIFY(InputScript::parse(script, steps, error));
+    PARSE_SCRIPT(steps, script);
     Joystick::inst()->addSource(new InputScript(steps));
 
     qint64 nextSample = 1000;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "input/inputscript.h"
+#include "inputsupport.h"
 #include "replay/replayrecorder.h"
 #include "replay/statedump.h"
 #include "testsupport.h"
@@ -190,9 +191,7 @@ void TestReplay::recordsChangesAndChecks()
                                         "# check 599 " + played.hashes.value(599),
                                         "# check 649 " + played.hashes.value(649)}));
     // Read as a plain script it steers as it was steered.
-    QVector<InputScript::Step> steps;
-    QString error;
-    QVERIFY2(InputScript::parse(played.file, steps, error), qPrintable(error));
+    PARSE_SCRIPT(steps, played.file);
     QCOMPARE(steps.size(), 5);
 }
 
@@ -247,9 +246,7 @@ void TestReplay::fullDiskMidGameLeavesWholeLines()
     QVERIFY2(played.file.endsWith('\n'), "a half line was left");
     QVERIFY(played.file.size() <= 1000);
     // What is there is a readable script.
-    QVector<InputScript::Step> steps;
-    QString error;
-    QVERIFY2(InputScript::parse(played.file, steps, error), qPrintable(error));
+    PARSE_SCRIPT(steps, played.file);
 }
 
 void TestReplay::verify_data()

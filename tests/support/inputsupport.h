@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "input/inputscript.h"
 #include "joystick.h"
 
 // Test helpers shared by the tests of the input sources.
@@ -21,6 +22,13 @@
                                  __FILE__, __LINE__))                                              \
                 return;                                                                            \
     } while (false)
+
+// Declares `steps` as QFETCH declares its variable: the steps of `script`,
+// parsed; the test stops with the parser's message if it is not a script.
+#define PARSE_SCRIPT(steps, script)                                                                \
+    QVector<InputScript::Step> steps;                                                              \
+    QString steps##Error;                                                                          \
+    QVERIFY2(InputScript::parse(script, steps, steps##Error), qPrintable(steps##Error))
 
 // Stick positions on both sides of the dead zone's edge, read the same by every
 // source with a stick: the axis values, the step each axis gives (-1, 0 or 1)

@@ -12,12 +12,7 @@ frames=2000
 dump_frames=800
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/../support/checks.sh"
 
 # The tool must pick a platform that needs no display by itself.
 run() {
@@ -207,8 +202,4 @@ status=0
 run --help >"$work/help" 2>/dev/null || status=$?
 [ "$status" -eq 0 ] && grep -q -- '--input' "$work/help" || fail "--help: status $status or no usage"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "All trace checks passed"
+end_checks "All trace checks passed"

@@ -9,15 +9,10 @@ set -euo pipefail
 trace="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failures=0
 # Qt warns on stderr without a runtime folder; the checks want stderr clean.
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/../support/checks.sh"
 
 run() {
     env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$trace" --frames 100 "$@"
@@ -68,8 +63,4 @@ for odd in crlf padded; do
     [ ! -s "$work/$odd.err" ] || fail "$odd script: wrote on stderr"
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "All hostile input checks passed"
+end_checks "All hostile input checks passed"
