@@ -1,0 +1,91 @@
+#include "input/pointersource.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "taskmanager.h"
+
+namespace {
+// Forwards the application's events to the source without consuming any.
+class PointerFilter : public QObject {
+public:
+    PointerFilter(PointerSource *source, QObject *parent) : QObject(parent), source(source) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        source->handleEvent(watched, event);
+        return false;
+    }
+
+    PointerSource *source;
+};
+
+QPointF screenPosition(const QMouseEvent *event)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return event->globalPosition();
+#else
+    return event->screenPos();
+#endif
+}
+
+// -1, 0 or 1 towards the target along one axis, 0 once within reach.
+int towards(float offset)
+{
+    return offset > PointerSource::kReach ? 1 : offset < -PointerSource::kReach ? -1 : 0;
+}
+} // namespace
+
+PointerSource::PointerSource(QCoreApplication *app, Scale scale) : scale(std::move(scale))
+{
+    if (!app)
+        return;
+    filter = new PointerFilter(this, app);
+    app->installEventFilter(filter);
+}
+
+PointerSource::~PointerSource()
+{
+    delete filter.data();
+}
+
+void PointerSource::handleEvent(QObject *receiver, const QEvent *event)
+{
+    // Each mouse event passes the application twice, to the window and then to
+    // the widget in it: the widget's copy alone counts.
+    if (!qobject_cast<QWidget *>(receiver))
+        return;
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (mouse->button() == Qt::LeftButton && !held) {
+            held = true;
+            shipAtPress = TaskManager::inst()->getMyShipPos();
+            pressedAt = now = screenPosition(mouse);
+        }
+        break;
+    case QEvent::MouseMove:
+        if (held)
+            now = screenPosition(mouse);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (mouse->button() == Qt::LeftButton)
+            held = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void PointerSource::poll(InputState &state)
+{
+    if (!held)
+        return;
+    const double pixels = scale ? scale() : 1.0;
+    const QPointF moved = (now - pressedAt) / (pixels > 0.0 ? pixels : 1.0);
+    const PointF ship = TaskManager::inst()->getMyShipPos();
+    state.x += towards(shipAtPress.x + float(moved.x()) - ship.x);
+    state.y += towards(shipAtPress.y + float(moved.y()) - ship.y);
+    state.triggers[0] = true;
+}
