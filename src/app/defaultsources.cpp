@@ -5,7 +5,9 @@
 
 #include "input/joystickdevice.h"
 #include "input/keyboardsource.h"
+#include "input/pointersource.h"
 #include "joystick.h"
+#include "present/presentation.h"
 #ifdef SHMUP_SDL
 #include "input/gamepadsource.h"
 #endif
@@ -13,8 +15,11 @@
 void addDefaultSources(Joystick &joystick)
 {
     // Keys need an application to watch; a tool without one has only the device.
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         joystick.addSource(new KeyboardSource(QCoreApplication::instance()));
+        // The mouse, and touch screens through the mouse events Qt makes of them.
+        joystick.addSource(new PointerSource(QCoreApplication::instance(), Presentation::scaleOf));
+    }
 #ifdef SHMUP_SDL
     // SDL owns the pads: it reads them through their event devices
     // (/dev/input/event*). The joystick node /dev/input/js0 is one of those

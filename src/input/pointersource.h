@@ -3,6 +3,7 @@
 
 #include <QPointF>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 
 #include "joystick.h"
@@ -11,6 +12,7 @@
 class QCoreApplication;
 class QEvent;
 class QObject;
+class QWidget;
 
 // The mouse or a touch screen as a joystick: while the left button or a finger
 // is down the ship fires and heads for the point it was at when the finger
@@ -19,9 +21,10 @@ class QObject;
 // second finger is never seen; hovering steers nothing.
 class PointerSource : public InputSource {
 public:
-    // How many screen pixels one game pixel takes: 2 in a --scale 2 window,
-    // less than 1 on a screen smaller than the picture. Asked at every poll.
-    using Scale = std::function<double()>;
+    // How many screen pixels one game pixel takes on the widget pressed: 2 in
+    // a --scale 2 window, less than 1 on a screen smaller than the picture.
+    // Asked at every poll, so a window resized mid-drag is followed.
+    using Scale = std::function<double(const QWidget *)>;
 
     // Installs an event filter on `app`, which goes with the source, or with
     // the application if that goes first. No scale means 1.
@@ -43,6 +46,7 @@ public:
     PointF shipAtPress;
     QPointF pressedAt; // screen pixels
     QPointF now;       // screen pixels
+    QPointer<QWidget> pressed;
     Scale scale;
     QPointer<QObject> filter;
 };

@@ -80,6 +80,13 @@ QRect Presentation::pictureRect() const
     return fitsPicture ? placePicture(view->size()) : screenRect();
 }
 
+double Presentation::scaleOf(const QWidget *widget)
+{
+    const auto *presentation =
+        widget ? widget->findChild<Presentation *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    return presentation ? presentation->pictureRect().width() / double(kScreenWidth) : 1.0;
+}
+
 int Presentation::largestScale(const QSize &screen)
 {
     return qMax(1, qMin(screen.width() / kScreenWidth, screen.height() / kScreenHeight));

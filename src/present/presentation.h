@@ -41,6 +41,9 @@ public:
     // The picture's place on a screen of that size: centred, scaled up by the
     // largest whole factor that fits, or shrunk to fit with its aspect kept.
     static QRect placePicture(const QSize &screen);
+    // Screen pixels a game pixel takes on `widget`: the presented picture's
+    // scale on a view, 1 on anything else.
+    static double scaleOf(const QWidget *widget);
     // The largest whole factor at which the picture fits the screen, at least 1.
     static int largestScale(const QSize &screen);
 

@@ -7,6 +7,7 @@
 #include "input/gamepadsource.h"
 #endif
 #include "input/keyboardsource.h"
+#include "input/pointersource.h"
 #include "inputsupport.h"
 #include "testsupport.h"
 #include "view.h"
@@ -256,13 +257,14 @@ void TestKeyboardSource::defaultSourcesLeaveTheStateAtRest()
 {
     Joystick game;
     addDefaultSources(game);
-    QCOMPARE(game.sources.size(), 2);
+    QCOMPARE(game.sources.size(), 3);
     QVERIFY(dynamic_cast<KeyboardSource *>(game.sources.at(0)));
+    QVERIFY(dynamic_cast<PointerSource *>(game.sources.at(1)));
 #ifdef SHMUP_SDL
     // SDL owns the pads: the joystick node is not read as well.
-    QVERIFY(dynamic_cast<GamePadSource *>(game.sources.at(1)));
+    QVERIFY(dynamic_cast<GamePadSource *>(game.sources.at(2)));
 #else
-    QVERIFY(dynamic_cast<JoystickDevice *>(game.sources.at(1)));
+    QVERIFY(dynamic_cast<JoystickDevice *>(game.sources.at(2)));
 #endif
     for (int frame = 0; frame < 3; ++frame) {
         game.pool();
