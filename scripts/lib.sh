@@ -47,13 +47,14 @@ build_in() {
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
 
-# Starts a virtual X server on a free display and exports DISPLAY; the caller
+# Starts a virtual X server on a free display (its screen SHMUP_XVFB_SCREEN,
+# 1024x768x24 by default) and exports DISPLAY; the caller
 # stops it with stop_xvfb (or a trap).
 start_xvfb() {
     local fifo
     fifo="$(mktemp -u)"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${SHMUP_XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     local display
     if ! read -r -t 10 display <"$fifo"; then

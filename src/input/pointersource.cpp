@@ -54,13 +54,15 @@ void PointerSource::handleEvent(QObject *receiver, const QEvent *event)
 {
     // Each mouse event passes the application twice, to the window and then to
     // the widget in it: the widget's copy alone counts.
-    if (!qobject_cast<QWidget *>(receiver))
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (!widget)
         return;
     const auto *mouse = static_cast<const QMouseEvent *>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (mouse->button() == Qt::LeftButton && !held) {
             held = true;
+            pressed = widget;
             shipAtPress = TaskManager::inst()->getMyShipPos();
             pressedAt = now = screenPosition(mouse);
         }
@@ -82,7 +84,7 @@ void PointerSource::poll(InputState &state)
 {
     if (!held)
         return;
-    const double pixels = scale ? scale() : 1.0;
+    const double pixels = scale && pressed ? scale(pressed) : 1.0;
     const QPointF moved = (now - pressedAt) / (pixels > 0.0 ? pixels : 1.0);
     const PointF ship = TaskManager::inst()->getMyShipPos();
     state.x += towards(shipAtPress.x + float(moved.x()) - ship.x);
