@@ -28,6 +28,8 @@ private slots:
     void hoverAndSecondFingerDoNothing();
 
 private:
+    // Mouse events go to the window, as the window system sends them (Qt 5 moves
+    // the cursor for a widget instead, which the offscreen platform ignores).
     // A shown view presented as the row says, with the pointer source read by
     // the joystick and an active ship waiting at (320, 352) alone in the game.
     View *openView(const Screen &screen);
@@ -83,11 +85,12 @@ void TestPointerSource::dragSteersByGamePixels_data()
         << window << true << QPoint(0, -40) << 1 << 10 << "320.0, 312.0";
     QTest::newRow("--scale 2, 200 left")
         << Screen{2, QSize()} << false << QPoint(-200, 0) << 3 << 25 << "220.0, 352.0";
-    QTest::newRow("1920x1080 at 2x, touch 80 right")
-        << Screen{0, QSize(1920, 1080)} << true << QPoint(80, 0) << 7 << 10 << "360.0, 352.0";
+    QTest::newRow("1920x1080 at 2x, 80 right")
+        << Screen{0, QSize(1920, 1080)} << false << QPoint(80, 0) << 7 << 10 << "360.0, 352.0";
     // 362x272: 57 screen pixels are 100.8 game pixels, and 0.8 is within reach.
-    QTest::newRow("480x272 shrunk, 57 left")
-        << Screen{0, QSize(480, 272)} << false << QPoint(-57, 0) << 3 << 25 << "220.0, 352.0";
+    // (Touches stay on the offscreen platform's 800x600 screen: Qt 5 drops the rest.)
+    QTest::newRow("480x272 shrunk, touch 57 left")
+        << Screen{0, QSize(480, 272)} << true << QPoint(-57, 0) << 3 << 25 << "220.0, 352.0";
     // Diagonal steps are 2.8 a side: 14 of them leave 0.8, within reach.
     QTest::newRow("640x480, 40 down-left")
         << window << false << QPoint(-40, 40) << 4 << 14 << "280.8, 391.2";
@@ -104,15 +107,15 @@ void TestPointerSource::dragSteersByGamePixels()
     QScopedPointer<View> view(openView(screen));
     QVERIFY(QTest::qWaitForWindowExposed(view.data()));
     if (touch)
-        QTest::touchEvent(view.data(), &*touchScreen).press(0, centre);
+        QTest::touchEvent(view.data(), &*touchScreen).press(0, centre, view.data());
     else
-        QTest::mousePress(view.data(), Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mousePress(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
     // The drag reaches its end in two moves; only where it ends counts.
     for (const QPoint &at : {centre + drag / 2, centre + drag}) {
         if (touch)
-            QTest::touchEvent(view.data(), &*touchScreen).move(0, at);
+            QTest::touchEvent(view.data(), &*touchScreen).move(0, at, view.data());
         else
-            QTest::mouseMove(view.data(), at);
+            QTest::mouseMove(view->windowHandle(), at);
     }
 
     for (int i = 0; i < frames; ++i) {
@@ -124,9 +127,9 @@ void TestPointerSource::dragSteersByGamePixels()
         QCOMPARE_JOYSTICK(Joystick::inst(), 0, true);
     }
     if (touch)
-        QTest::touchEvent(view.data(), &*touchScreen).release(0, centre + drag);
+        QTest::touchEvent(view.data(), &*touchScreen).release(0, centre + drag, view.data());
     else
-        QTest::mouseRelease(view.data(), Qt::LeftButton, Qt::NoModifier, centre + drag);
+        QTest::mouseRelease(view->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre + drag);
     QCOMPARE(frame(), end);
     QCOMPARE_JOYSTICK(Joystick::inst(), 0, false);
 }
@@ -135,16 +138,20 @@ void TestPointerSource::hoverAndSecondFingerDoNothing()
 {
     QScopedPointer<View> view(openView(Screen{0, QSize()}));
     QVERIFY(QTest::qWaitForWindowExposed(view.data()));
-    QTest::mouseMove(view.data(), centre + QPoint(-100, 0));
+    QTest::mouseMove(view->windowHandle(), centre + QPoint(-100, 0));
     QCOMPARE(frame(), QStringLiteral("320.0, 352.0"));
     QCOMPARE_JOYSTICK(Joystick::inst(), 0, false);
 
     // The first finger holds still (Qt is told where it is: a bare stationary
     // point of the test library has no position); a second one dragging away
     // is not followed.
-    QTest::touchEvent(view.data(), &*touchScreen).press(0, centre);
-    QTest::touchEvent(view.data(), &*touchScreen).move(0, centre).press(1, centre);
-    QTest::touchEvent(view.data(), &*touchScreen).move(0, centre).move(1, centre + QPoint(100, 0));
+    QTest::touchEvent(view.data(), &*touchScreen).press(0, centre, view.data());
+    QTest::touchEvent(view.data(), &*touchScreen)
+        .move(0, centre, view.data())
+        .press(1, centre, view.data());
+    QTest::touchEvent(view.data(), &*touchScreen)
+        .move(0, centre, view.data())
+        .move(1, centre + QPoint(100, 0), view.data());
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(frame(), QStringLiteral("320.0, 352.0"));
         QCOMPARE_JOYSTICK(Joystick::inst(), 0, true);
