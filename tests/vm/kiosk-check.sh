@@ -206,6 +206,64 @@ else
             status=0
     done
 
+    # The unit's sandbox, seen from inside: a probe started by the unit in
+    # place of the game tries what the game may and may not do.
+    cat >/usr/local/bin/kiosk-probe <<'PROBE'
+#!/bin/bash
+# One line per try: "ok what" when the sandbox does as the unit says.
+try() { # WHAT WANT(ok|denied) COMMAND...: denied means failing with the words in $deny
+    what="$1" want="$2"
+    shift 2
+    if err="$("$@" 2>&1)"; then got=ok; else got="denied: $err"; fi
+    case "$want:$got" in
+    ok:ok | denied:denied*"$deny"*) echo "ok $what" ;;
+    *) echo "bad $what: wanted $want, got $got" ;;
+    esac
+}
+deny="Operation not permitted"
+for dev in /dev/fb0 /dev/dri/card0 /dev/input/event0 /dev/tty1 /dev/null; do
+    try "opens $dev" ok bash -c "exec 3<>$dev"
+done
+# Open to everyone by their modes, closed by the unit's device list.
+for dev in /dev/net/tun /dev/fuse; do
+    try "may not open $dev" denied bash -c "exec 3<>$dev"
+done
+deny="Address family not supported"
+try "no IP sockets" denied bash -c 'exec 3<>/dev/tcp/127.0.0.1/9'
+deny="Read-only file system"
+try "the system read-only (/run/lock, open to all by its mode)" denied touch /run/lock/kiosk-probe
+deny="Permission denied"
+try "writes its runtime directory" ok touch /run/shmup-kiosk/probe
+try "writes its cache directory" ok touch /var/cache/shmup-kiosk/probe
+try "no homes" denied ls /home
+deny="No such file"
+try "no other processes" denied ls /proc/1/
+for field in CapEff CapBnd; do
+    try "$field none" ok grep -qx "$field:[[:space:]]*0*" /proc/self/status
+done
+try "no new privileges" ok grep -qx 'NoNewPrivs:[[:space:]]*1' /proc/self/status
+try "system calls filtered" ok grep -qx 'Seccomp:[[:space:]]*2' /proc/self/status
+PROBE
+    chmod 755 /usr/local/bin/kiosk-probe
+    mkdir -p "$dropins"
+    cat >"$dropins/check.conf" <<'UNIT'
+[Service]
+StateDirectory=shmup-kiosk
+ExecStart=
+ExecStart=/bin/sh -c '/usr/local/bin/kiosk-probe >/var/lib/shmup-kiosk/probe.txt'
+UNIT
+    systemctl daemon-reload
+    rm -f "$state_dir/probe.txt"
+    systemctl start shmup-kiosk
+    expect "sandbox probe" kiosk=inactive getty=active result=success status=0
+    if [ ! -s "$state_dir/probe.txt" ]; then
+        fail "sandbox: the probe wrote nothing"
+    elif grep '^info' "$state_dir/probe.txt"; grep -q '^bad' "$state_dir/probe.txt"; then
+        fail "sandbox: $(grep '^bad' "$state_dir/probe.txt" | tr '\n' ';')"
+    else
+        pass "sandbox: $(grep '^ok' "$state_dir/probe.txt" | cut -d' ' -f2- | tr '\n' ';')"
+    fi
+
     # eglfs on DRM/KMS (bochs-drm, Mesa's software renderer), with a replay
     # of the keys pressed on the machine's keyboard.
     recording eglfs keys.rec
