@@ -22,7 +22,7 @@
 # are in build-vm/serial.log and build-vm/serial-rgb565.log.
 # Usage: tests/vm/kiosk-vm.sh [WxH]   (the first machine's screen; default
 #        1024x768, where the game is drawn at 1x)
-# Runs under qemu's emulation (about five minutes); SHMUP_VM_KVM=1 uses KVM instead.
+# Runs under qemu's emulation (three to four minutes on two cores); SHMUP_VM_KVM=1 uses KVM.
 # Exit status: 0 when every check passed.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
