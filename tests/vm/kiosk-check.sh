@@ -1,9 +1,38 @@
-#!/bin/sh
+#!/bin/bash
 # Runs once at boot inside the test machine made by kiosk-vm.sh: drives
-# shmup-kiosk.service on a real systemd and the framebuffer console, and prints
-# what it finds on the serial line. "MARK name" asks the host for a screen dump.
+# shmup-kiosk.service on a real systemd, kernel and display, and prints what
+# it finds on the serial line, one "PASS what" or "FAIL what" line per check.
+# It asks the host (drive.py) through the serial line for what only the host
+# can do, and reads its answer on the second serial line:
+#   MARK name     dump the screen to build-vm/shot-NAME.ppm
+#   LOOK name     ... and say whether it shows the game as the full screen should
+#   KEYS keys ms  press keys on the machine's keyboard (qemu's sendkey) for ms
+# The kernel's command line says which checks (shmupvm.boot=): "main" (the
+# default: the unit, eglfs, the keyboard, the game pads) or "rgb565".
+# Not "set -e": a failed check is reported and the next one still runs.
+set -uo pipefail
 exec >/dev/ttyS0 2>&1
 failed=0
+boot=main
+for word in $(cat /proc/cmdline); do
+    case "$word" in shmupvm.boot=*) boot="${word#shmupvm.boot=}" ;; esac
+done
+stty -F /dev/ttyS1 raw -echo
+exec 3<>/dev/ttyS1
+PATH="$PATH:/usr/games"
+
+pass() { echo "PASS $*"; }
+fail() {
+    echo "FAIL $*"
+    failed=1
+}
+# Asks the host and waits up to two minutes for its one-line answer.
+ask() {
+    echo "$*"
+    if ! read -r -t 120 reply <&3; then
+        reply="no answer from the host to: $*"
+    fi
+}
 
 # Console 1's display mode (KDGETMODE) and keyboard mode (KDGKBMODE).
 kd_mode() {
@@ -38,10 +67,9 @@ expect() {
         i=$((i + 1))
     done
     if [ $ok -eq 1 ]; then
-        echo "PASS $what: $now"
+        pass "$what: $now"
     else
-        echo "FAIL $what: $now (wanted $*)"
-        failed=1
+        fail "$what: $now (wanted $*)"
     fi
 }
 # The game's process once it has drawn for a while.
@@ -50,8 +78,7 @@ game_pid() {
     show MainPID
 }
 mark() {
-    echo "MARK $1"
-    sleep 3
+    ask "MARK $1"
 }
 # Waits up to 60 s for the login prompt on console 1.
 expect_prompt() {
@@ -61,56 +88,265 @@ expect_prompt() {
         i=$((i + 1))
     done
     if grep -q "login:" /dev/vcs1; then
-        echo "PASS $1: the login prompt is on tty1"
+        pass "$1: the login prompt is on tty1"
     else
-        echo "FAIL $1: no login prompt on tty1: $(tr -s ' ' </dev/vcs1 | head -c 200)"
-        failed=1
+        fail "$1: no login prompt on tty1: $(tr -s ' ' </dev/vcs1 | head -c 200)"
     fi
 }
+# The game's command line as the unit starts it, wherever the package put it.
+game="$(systemctl show -p ExecStart --value shmup-kiosk | sed -n 's/^.*path=\([^ ;]*\).*$/\1/p')"
+dropins=/etc/systemd/system/shmup-kiosk.service.d
+state_dir=/var/lib/private/shmup-kiosk
+# A drop-in for the next start: the platform, and a replay recorded to FILE in
+# the service's state directory.
+recording() {
+    mkdir -p "$dropins"
+    cat >"$dropins/check.conf" <<UNIT
+[Service]
+Environment=SHMUP_PLATFORM=$1
+StateDirectory=shmup-kiosk
+ExecStart=
+ExecStart=$game -platform \${SHMUP_PLATFORM} --record /var/lib/shmup-kiosk/$2
+UNIT
+    systemctl daemon-reload
+}
+no_dropin() {
+    rm -rf "$dropins"
+    systemctl daemon-reload
+}
+# Says whether the replay FILE verifies, and holds lines "FRAME DIR FIRE" for
+# each "DIR FIRE" given: what was steered and fired.
+check_replay() {
+    what="$1"
+    file="$state_dir/$2"
+    shift 2
+    if [ ! -s "$file" ]; then
+        fail "$what: no replay recorded at $file"
+        return
+    fi
+    # As root, in a runtime directory of its own, as Qt asks.
+    if ! verdict="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --verify --input "$file" 2>&1 \
+        | tr '\n' ' ')"; then
+        fail "$what: the replay does not verify: $verdict"
+        return
+    fi
+    for want in "$@"; do
+        if ! grep -Eq "^[0-9]+ $want\$" "$file"; then
+            fail "$what: the replay holds no frame with direction and fire '$want':" \
+                "$(grep -E '^[0-9]' "$file" | tr '\n' ',')"
+            return
+        fi
+    done
+    pass "$what: the replay verifies ($verdict) and holds $(grep -Ec '^[0-9]' "$file") input" \
+        "changes: $(grep -E '^[0-9]' "$file" | tr '\n' ',')"
+}
+# The last frame the replay FILE reached, and the frame of its last input change.
+last_frame() { sed -n 's/^# check \([0-9]*\) .*$/\1/p' "$state_dir/$1" | tail -1; }
+last_input() { grep -E '^[0-9]' "$state_dir/$1" | tail -1 | cut -d' ' -f1; }
 
 echo "framebuffer: $(cat /sys/class/graphics/fb0/name) $(cat /sys/class/graphics/fb0/virtual_size)" \
-    "$(cat /sys/class/graphics/fb0/bits_per_pixel) bpp"
-expect "at boot" kiosk=inactive getty=active console=text keyboard=unicode
-expect_prompt "at boot"
+    "$(cat /sys/class/graphics/fb0/bits_per_pixel) bpp; boot: $boot; up $(cut -d' ' -f1 /proc/uptime) s"
 
-systemctl enable --now shmup-kiosk
-expect "enabled" kiosk=active getty=inactive console=graphics keyboard=off
-pid="$(game_pid)"
-echo "game: $(ps -o user=,supgrp=,args= -p "$pid")"
-mark running
-systemctl stop shmup-kiosk
-expect "systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
-    result=success status=0
-expect_prompt "systemctl stop"
-mark stopped
+if [ "$boot" = rgb565 ]; then
+    # A 16-bit panel: the VESA framebuffer at 16 bits per pixel, the game on
+    # linuxfb full screen, scaled up.
+    bpp="$(cat /sys/class/graphics/fb0/bits_per_pixel)"
+    systemctl start shmup-kiosk
+    expect "rgb565 started" kiosk=active getty=inactive console=graphics keyboard=off
+    pid="$(game_pid)"
+    ask "LOOK rgb565"
+    if [ "$bpp" != 16 ]; then
+        fail "rgb565: the framebuffer has $bpp bits per pixel, not 16"
+    elif [ "$(show MainPID)" != "$pid" ] || [ "$(show NRestarts)" != 0 ]; then
+        fail "rgb565: the game did not keep running (restarts $(show NRestarts))"
+    else
+        case "$reply" in
+        "LOOK ok"*"every pixel a 5-6-5 colour"*)
+            pass "rgb565: $(cat /sys/class/graphics/fb0/name) at $bpp bpp; ${reply#LOOK ok: }" ;;
+        *) fail "rgb565: $reply" ;;
+        esac
+    fi
+    systemctl stop shmup-kiosk
+    expect "rgb565 stopped" kiosk=inactive getty=active console=text keyboard=unicode \
+        result=success status=0
+else
+    expect "at boot" kiosk=inactive getty=active console=text keyboard=unicode
+    expect_prompt "at boot"
 
-systemctl start shmup-kiosk
-pid="$(game_pid)"
-kill -SEGV "$pid"
-expect "a crash" kiosk=active getty=inactive console=graphics keyboard=off restarts=1
-pid="$(game_pid)"
-kill -TERM "$pid"
-expect "SIGTERM" kiosk=inactive getty=active console=text keyboard=unicode result=success status=0
-expect_prompt "SIGTERM"
+    systemctl enable --now shmup-kiosk
+    expect "enabled" kiosk=active getty=inactive console=graphics keyboard=off
+    pid="$(game_pid)"
+    echo "game: $(ps -o user=,supgrp=,args= -p "$pid")"
+    ask "LOOK linuxfb"
+    case "$reply" in
+    "LOOK ok"*) pass "linuxfb: ${reply#LOOK ok: }" ;;
+    *) fail "linuxfb: $reply" ;;
+    esac
+    systemctl stop shmup-kiosk
+    expect "systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
+        result=success status=0
+    expect_prompt "systemctl stop"
+    mark stopped
 
-for sig in INT HUP; do
     systemctl start shmup-kiosk
     pid="$(game_pid)"
-    kill -"$sig" "$pid"
-    expect "SIG$sig" kiosk=inactive getty=active console=text keyboard=unicode result=success \
+    kill -SEGV "$pid"
+    expect "a crash" kiosk=active getty=inactive console=graphics keyboard=off restarts=1
+    pid="$(game_pid)"
+    kill -TERM "$pid"
+    expect "SIGTERM" kiosk=inactive getty=active console=text keyboard=unicode result=success \
         status=0
-done
+    expect_prompt "SIGTERM"
 
-# Every start draws on the framebuffer and reads the keyboard: the game has
-# nothing to warn about.
+    for sig in INT HUP; do
+        systemctl start shmup-kiosk
+        pid="$(game_pid)"
+        kill -"$sig" "$pid"
+        expect "SIG$sig" kiosk=inactive getty=active console=text keyboard=unicode result=success \
+            status=0
+    done
+
+    # The unit's sandbox, seen from inside: a probe started by the unit in
+    # place of the game tries what the game may and may not do.
+    cat >/usr/local/bin/kiosk-probe <<'PROBE'
+#!/bin/bash
+# One line per try: "ok what" when the sandbox does as the unit says.
+try() { # WHAT WANT(ok|denied) COMMAND...: denied means failing with the words in $deny
+    what="$1" want="$2"
+    shift 2
+    if err="$("$@" 2>&1)"; then got=ok; else got="denied: $err"; fi
+    case "$want:$got" in
+    ok:ok | denied:denied*"$deny"*) echo "ok $what" ;;
+    *) echo "bad $what: wanted $want, got $got" ;;
+    esac
+}
+deny="Operation not permitted"
+for dev in /dev/fb0 /dev/dri/card0 /dev/input/event0 /dev/tty1 /dev/null; do
+    try "opens $dev" ok bash -c "exec 3<>$dev"
+done
+# Open to everyone by their modes, closed by the unit's device list.
+for dev in /dev/net/tun /dev/fuse; do
+    try "may not open $dev" denied bash -c "exec 3<>$dev"
+done
+deny="Address family not supported"
+try "no IP sockets" denied bash -c 'exec 3<>/dev/tcp/127.0.0.1/9'
+deny="Read-only file system"
+try "the system read-only (/run/lock, open to all by its mode)" denied touch /run/lock/kiosk-probe
+deny="Permission denied"
+try "writes its runtime directory" ok touch /run/shmup-kiosk/probe
+try "writes its cache directory" ok touch /var/cache/shmup-kiosk/probe
+try "no homes" denied ls /home
+deny="No such file"
+try "no other processes" denied ls /proc/1/
+for field in CapEff CapBnd; do
+    try "$field none" ok grep -qx "$field:[[:space:]]*0*" /proc/self/status
+done
+try "no new privileges" ok grep -qx 'NoNewPrivs:[[:space:]]*1' /proc/self/status
+try "system calls filtered" ok grep -qx 'Seccomp:[[:space:]]*2' /proc/self/status
+PROBE
+    chmod 755 /usr/local/bin/kiosk-probe
+    mkdir -p "$dropins"
+    cat >"$dropins/check.conf" <<'UNIT'
+[Service]
+StateDirectory=shmup-kiosk
+ExecStart=
+ExecStart=/bin/sh -c '/usr/local/bin/kiosk-probe >/var/lib/shmup-kiosk/probe.txt'
+UNIT
+    systemctl daemon-reload
+    rm -f "$state_dir/probe.txt"
+    systemctl start shmup-kiosk
+    expect "sandbox probe" kiosk=inactive getty=active result=success status=0
+    if [ ! -s "$state_dir/probe.txt" ]; then
+        fail "sandbox: the probe wrote nothing"
+    elif grep '^info' "$state_dir/probe.txt"; grep -q '^bad' "$state_dir/probe.txt"; then
+        fail "sandbox: $(grep '^bad' "$state_dir/probe.txt" | tr '\n' ';')"
+    else
+        pass "sandbox: $(grep '^ok' "$state_dir/probe.txt" | cut -d' ' -f2- | tr '\n' ';')"
+    fi
+
+    # eglfs on DRM/KMS (bochs-drm, Mesa's software renderer), with a replay
+    # of the keys pressed on the machine's keyboard.
+    recording eglfs keys.rec
+    systemctl start shmup-kiosk
+    # eglfs leaves the console in text mode (its picture is on a DRM plane of
+    # its own, over the console's), but turns the console's keyboard off.
+    expect "eglfs started" kiosk=active getty=inactive keyboard=off
+    pid="$(game_pid)"
+    ask "LOOK eglfs"
+    drm="$(ls -l /proc/"$pid"/fd 2>/dev/null | grep -o '/dev/dri/card[0-9]*' | head -1)"
+    if [ -z "$drm" ]; then
+        fail "eglfs: the game has no /dev/dri/card* open: $(ls -l /proc/"$pid"/fd 2>&1 | tr '\n' ' ')"
+    else
+        case "$reply" in
+        "LOOK ok"*) pass "eglfs: the game draws on $drm; ${reply#LOOK ok: }" ;;
+        *) fail "eglfs: $reply" ;;
+        esac
+    fi
+    # Right and fire together, then down alone; then Escape.
+    ask "KEYS right-z 1500"
+    sleep 1
+    ask "KEYS down 1500"
+    sleep 1
+    ask "KEYS esc 200"
+    expect "keyboard: Escape" kiosk=inactive getty=active console=text keyboard=unicode \
+        result=success status=0
+    expect_prompt "keyboard: Escape"
+    check_replay "keyboard" keys.rec "7 1" "5 0"
+
+    # A game pad plugged in while the game runs (linuxfb): the d-pad left with
+    # A (fire), then the left stick up; pulled out; then a second pad's
+    # Start+Back.
+    recording linuxfb pads.rec
+    systemctl start shmup-kiosk
+    expect "game pad started" kiosk=active getty=inactive console=graphics keyboard=off
+    pid="$(game_pid)"
+    if ! out="$(vpad wait=3000 hatx=-1 a=1 wait=1500 hatx=0 a=0 wait=500 ly=-32000 wait=1500 ly=0 \
+        wait=500 2>&1)"; then
+        fail "game pad: the virtual pad could not be made: $out"
+    fi
+    # Pulled out: the game plays on (the same process, no restart).
+    sleep 6
+    if [ "$(show MainPID)" = "$pid" ] && [ "$(systemctl is-active shmup-kiosk)" = active ]; then
+        pass "game pad pulled out: the game plays on (pid $pid)"
+    else
+        fail "game pad pulled out: the game is gone: $(state)"
+    fi
+    vpad wait=3000 start=1 back=1 wait=1000 start=0 back=0 wait=200 >/dev/null 2>&1 &
+    expect "game pad: Start+Back" kiosk=inactive getty=active console=text keyboard=unicode \
+        result=success status=0
+    wait
+    expect_prompt "game pad: Start+Back"
+    check_replay "game pad" pads.rec "3 1" "1 0"
+    # Frames ran on after the last input, through the time the pad was out.
+    if [ -s "$state_dir/pads.rec" ]; then
+        ran=$(($(last_frame pads.rec) - $(last_input pads.rec)))
+        if [ "$ran" -ge 120 ]; then
+            pass "game pad pulled out: $ran frames ran from the pad's last change to Start+Back"
+        else
+            fail "game pad pulled out: only $ran frames ran from the pad's last change to Start+Back"
+        fi
+    fi
+    no_dropin
+fi
+
+# Every start draws and reads its input devices: the game has nothing to warn
+# about. On eglfs, Mesa's lines on finding no GPU driver for the display, as it
+# falls back to its software renderer, and Qt's on running on it are theirs,
+# and are let through by name.
 echo "--- journal of shmup-kiosk"
 journalctl -u shmup-kiosk --no-pager -o cat
-said="$(journalctl -u shmup-kiosk --no-pager -o cat _COMM=shmup)"
+mesa='^(pci id for fd [0-9]+: [0-9a-f]{4}:[0-9a-f]{4}, driver \(null\)'
+mesa="$mesa|MESA-LOADER: failed to open [a-z0-9_-]+: .*_dri\.so: cannot open shared object file: .*"
+mesa="$mesa|failed to load driver: [a-z0-9_-]+|kmsro: driver missing"
+mesa="$mesa|Running on a software rasterizer \(LLVMpipe\), expect limited performance\.)\$"
+all="$(journalctl -u shmup-kiosk --no-pager -o cat _COMM=shmup)"
+said="$(printf '%s\n' "$all" | grep -Ev "$mesa" | grep -v '^$')"
 if [ -n "$said" ]; then
-    echo "FAIL the game printed: $said"
-    failed=1
+    fail "the game printed: $said"
 else
-    echo "PASS the game printed nothing"
+    pass "the game printed nothing ($(printf '%s\n' "$all" | grep -Ec "$mesa") lines of Mesa's and Qt's" \
+        "on the software renderer let through)"
 fi
+echo "checks done: up $(cut -d' ' -f1 /proc/uptime) s"
 if [ $failed -eq 0 ]; then echo "KIOSK CHECK PASSED"; else echo "KIOSK CHECK FAILED"; fi
 systemctl poweroff
