@@ -13,10 +13,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "spritesheet.h"
 
-// The player ship's region of the sheet.
-const QRect kShip(32, 0, 32, 32);
+namespace {
 
 // Whole multiples of the sprite, so that no pixel is blended with another.
 const int kSizes[] = {32, 64, 128, 256};
@@ -30,19 +29,19 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString sheetPath =
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("img/edge1.png");
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : SpriteSheet::file();
     const QString folder =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("dist/icons");
 
     const QImage sheet(sheetPath);
-    if (sheet.isNull() || !sheet.rect().contains(kShip)) {
+    if (sheet.isNull() || !sheet.rect().contains(SpriteSheet::kPlayerShip)) {
         std::fprintf(stderr,
                      "shmup-makeicon: cannot read the ship from \"%s\"; make the sheet with "
                      "shmup-makesheet first\n",
                      qPrintable(sheetPath));
         return 1;
     }
-    const QImage ship = sheet.copy(kShip).convertToFormat(QImage::Format_ARGB32);
+    const QImage ship = sheet.copy(SpriteSheet::kPlayerShip).convertToFormat(QImage::Format_ARGB32);
     for (const int size : kSizes) {
         const QString path = QDir(folder).filePath(QStringLiteral("shmup-%1.png").arg(size));
         QImageWriter writer(path, "png");
