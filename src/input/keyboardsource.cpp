@@ -4,31 +4,13 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-namespace {
-// Forwards the application's events to the source without consuming any: the
-// window and the rest of the application still see every key.
-class KeyFilter : public QObject {
-public:
-    KeyFilter(KeyboardSource *source, QObject *parent) : QObject(parent), source(source) {}
-
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        source->handleEvent(event);
-        return false;
-    }
-
-    KeyboardSource *source;
-};
-} // namespace
+#include "input/eventtap.h"
 
 KeyboardSource::KeyboardSource(QCoreApplication *app)
 {
     if (!app)
         return;
-    // A child of the application, so that an application destroyed before the
-    // source (the joystick outlives it at process exit) takes the filter along.
-    filter = new KeyFilter(this, app);
-    app->installEventFilter(filter);
+    filter = new EventTap(app, [this](QObject *, const QEvent *event) { handleEvent(event); });
 }
 
 KeyboardSource::~KeyboardSource()

@@ -4,23 +4,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include "input/eventtap.h"
 #include "taskmanager.h"
 
 namespace {
-// Forwards the application's events to the source without consuming any.
-class PointerFilter : public QObject {
-public:
-    PointerFilter(PointerSource *source, QObject *parent) : QObject(parent), source(source) {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        source->handleEvent(watched, event);
-        return false;
-    }
-
-    PointerSource *source;
-};
-
 QPointF screenPosition(const QMouseEvent *event)
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
@@ -41,8 +28,8 @@ PointerSource::PointerSource(QCoreApplication *app, Scale scale) : scale(std::mo
 {
     if (!app)
         return;
-    filter = new PointerFilter(this, app);
-    app->installEventFilter(filter);
+    filter = new EventTap(
+        app, [this](QObject *receiver, const QEvent *event) { handleEvent(receiver, event); });
 }
 
 PointerSource::~PointerSource()
