@@ -8,7 +8,8 @@
 #   LOOK name     ... and say whether it shows the game as the full screen should
 #   KEYS keys ms  press keys on the machine's keyboard (qemu's sendkey) for ms
 # The kernel's command line says which checks (shmupvm.boot=): "main" (the
-# default: the unit, eglfs, the keyboard, the game pads) or "rgb565".
+# default: the unit, eglfs, the keyboard, the game pads, a touch screen) or
+# "rgb565".
 # Not "set -e": a failed check is reported and the next one still runs.
 set -uo pipefail
 exec >/dev/ttyS0 2>&1
@@ -324,6 +325,51 @@ UNIT
             pass "game pad pulled out: $ran frames ran from the pad's last change to Start+Back"
         else
             fail "game pad pulled out: only $ran frames ran from the pad's last change to Start+Back"
+        fi
+    fi
+
+    # A touch screen as big as the screen, plugged in while the game runs
+    # (linuxfb, the picture at 1x: a screen pixel is a game pixel): a finger
+    # goes down at the centre, drags 100 pixels to the left, stays, and lifts.
+    # The ship is in place from frame 64 and, left there, is hit at frame 178
+    # (100 pixels to the left, at frame 215): the game writes the recording's
+    # first lines as it shows its first frame, and the finger goes down 2.2 s
+    # later (about frame 110: 1.6 s was seen to give frame 72) and lifts 0.8 s
+    # after that.
+    recording linuxfb touch.rec
+    rm -f "$state_dir/touch.rec"
+    systemctl start shmup-kiosk
+    i=0
+    while [ $i -lt 1200 ] && [ ! -s "$state_dir/touch.rec" ]; do
+        sleep 0.05
+        i=$((i + 1))
+    done
+    size="$(tr , x </sys/class/graphics/fb0/virtual_size)"
+    x=$((${size%x*} / 2)) y=$((${size#*x} / 2))
+    if ! out="$(vpad --touch "$size" wait=2200 down=$x,$y wait=50 move=$((x - 25)),$y wait=50 \
+        move=$((x - 50)),$y wait=50 move=$((x - 75)),$y wait=50 move=$((x - 100)),$y wait=600 up \
+        wait=500 2>&1)"; then
+        fail "touch: the virtual touch screen could not be made: $out"
+    fi
+    expect "touch: the game runs" kiosk=active getty=inactive console=graphics keyboard=off restarts=0
+    systemctl stop shmup-kiosk
+    expect "touch: systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
+        result=success status=0
+    check_replay "touch" touch.rec "3 1"
+    # In order: left with fire while dragging (the press may be seen a frame
+    # before the first move), fire alone once there, nothing once lifted; and
+    # the ship, when the finger lifted, 100 game pixels left of where it
+    # waited, at (320, 352).
+    if [ -s "$state_dir/touch.rec" ]; then
+        kinds="$(grep -E '^[0-9]' "$state_dir/touch.rec" | cut -d' ' -f2- | uniq | tr '\n' '|')"
+        at="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --input "$state_dir/touch.rec" \
+            --frames $(($(last_input touch.rec) + 1)) 2>/dev/null | tail -n 1 \
+            | sed -n 's/.* ship=1 shippos=\([^ ]*\).*/\1/p')"
+        if [[ "$kinds" =~ ^(0\ 1\|)?3\ 1\|0\ 1\|0\ 0\|$ ]] && [ "$at" = 220,352 ]; then
+            pass "touch: the drag steered and fired as '$kinds' and the ship was at $at when lifted"
+        else
+            fail "touch: the drag steered and fired as '$kinds' (wanted '3 1|0 1|0 0|'); the ship," \
+                "in play, was at '$at' when lifted (wanted 220,352)"
         fi
     fi
     no_dropin

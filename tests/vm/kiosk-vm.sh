@@ -15,6 +15,8 @@
 #   - a game pad (a virtual Xbox 360 pad through uinput, tests/vm/vpad.c)
 #     plugged in while it runs steers and fires; pulled out, the game plays on;
 #     Start+Back ends it with status 0;
+#   - a touch screen (uinput again, vpad --touch) plugged in while it runs:
+#     a 100-pixel drag steers the ship 100 pixels and fires while held;
 #   - the game prints nothing on any of these starts.
 # A second machine, run at the same time, has a 16-bit VESA framebuffer at
 # 1280x960 (a small panel's RGB565): the game fills it at 2x.
@@ -46,7 +48,7 @@ started=$SECONDS
 BUILD_TARGETS="shmup shmup-trace" build_in "$out/build" -DBUILD_TESTING=OFF \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$out/build.log" \
     || { tail -30 "$out/build.log" >&2; echo "error: the build failed (log: $out/build.log)" >&2; exit 1; }
-# The virtual game pad, for the machine's own C library (Debian 12's, as here).
+# The virtual game pad and touch screen, for the machine's own C library (Debian 12's, as here).
 gcc -O2 -Wall -Wextra -Werror -o "$out/vpad" "$SHMUP_ROOT/tests/vm/vpad.c" \
     || { echo "error: tests/vm/vpad.c does not build (gcc and libc6-dev are needed)" >&2; exit 1; }
 (cd "$out/build" && cpack -G DEB >"$out/cpack.log") \
