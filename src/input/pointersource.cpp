@@ -39,31 +39,25 @@ PointerSource::~PointerSource()
 
 void PointerSource::handleEvent(QObject *receiver, const QEvent *event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return;
     // Each mouse event passes the application twice, to the window and then to
     // the widget in it: the widget's copy alone counts.
     auto *widget = qobject_cast<QWidget *>(receiver);
     if (!widget)
         return;
     const auto *mouse = static_cast<const QMouseEvent *>(event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        if (mouse->button() == Qt::LeftButton && !held) {
-            held = true;
-            pressed = widget;
-            shipAtPress = TaskManager::inst()->getMyShipPos();
-            pressedAt = now = screenPosition(mouse);
-        }
-        break;
-    case QEvent::MouseMove:
-        if (held)
-            now = screenPosition(mouse);
-        break;
-    case QEvent::MouseButtonRelease:
-        if (mouse->button() == Qt::LeftButton)
-            held = false;
-        break;
-    default:
-        break;
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton && !held) {
+        held = true;
+        pressed = widget;
+        shipAtPress = TaskManager::inst()->getMyShipPos();
+        pressedAt = now = screenPosition(mouse);
+    } else if (type == QEvent::MouseMove && held) {
+        now = screenPosition(mouse);
+    } else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+        held = false;
     }
 }
 
