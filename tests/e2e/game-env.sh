@@ -68,3 +68,9 @@ expect_clean_exit() {
     [ "$status" -eq 0 ] || fail "$what: the game exited with status $status"
     echo "$what: the game exited with status 0 and an empty stderr"
 }
+
+# last_check FILE: the frame of a recording's last check line, the last frame
+# the game played.
+last_check() {
+    awk '$1 == "#" && $2 == "check" { f = $3 } END { print f }' "$1"
+}

@@ -41,7 +41,7 @@ drag() {
 # ship_at NAME: where the recorded game left the ship, "X,Y".
 ship_at() {
     local frames
-    frames="$(awk '$1 == "#" && $2 == "check" { f = $3 } END { print f + 1 }' "$work/$1.replay")"
+    frames=$(($(last_check "$work/$1.replay") + 1))
     "$trace" --input "$work/$1.replay" --frames "$frames" 2>/dev/null | tail -n 1 \
         | sed -n 's/.* shippos=\([^ ]*\).*/\1/p'
 }

@@ -26,11 +26,6 @@ close_game() {
     [ "$status" -eq 0 ] || { said >&2; fail "the game exited with status $status"; }
 }
 
-# last_check FILE: the frame of the last check line.
-last_check() {
-    awk '$1 == "#" && $2 == "check" { f = $3 } END { print f }' "$1"
-}
-
 steps() {
     grep -v '^#' "$1"
 }

@@ -59,7 +59,7 @@ cmp -s <(steps_before_300 "$script") <(steps_before_300 "$replay") || {
     diff <(steps_before_300 "$script") <(steps_before_300 "$replay") >&2 || true
     fail "the recorded game was not steered as the script says (script <, recording >)"
 }
-frames=$(($(awk '$1 == "#" && $2 == "check" { f = $3 } END { print f }' "$replay") + 1))
+frames=$(($(last_check "$replay") + 1))
 verified="$(env -u QT_QPA_PLATFORM "$trace" --verify --input "$replay" 2>&1)" \
     || { cat "$replay" >&2; fail "the recording does not verify: $verified"; }
 echo "$verified"
