@@ -45,8 +45,10 @@ void Presentation::showOnWholeScreen()
 {
     const QScreen *target = view->screen();
     presentOn(target ? target->size() : view->size());
-    // The game takes no mouse input: no pointer over the picture (on linuxfb
-    // Qt draws one wherever a mouse is plugged in).
+    // No arrow over the picture: a drag steers from wherever it starts, so
+    // the arrow shows nothing the player needs (on linuxfb Qt draws one
+    // wherever a mouse is plugged in, and on a touch panel it would stand
+    // where the finger last lifted).
     view->setCursor(Qt::BlankCursor);
     view->showFullScreen();
 }
