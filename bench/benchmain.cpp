@@ -1,303 +1,42 @@
 // shmup-bench: what one frame of the game costs, against the bare drawing of
 // the same frame and against the same frame drawn through Graphics View; the
-// scenes are measured by BenchScenes, reported here. Figures are medians over
-// frames.
+// scenes are measured by BenchScenes, reported by BenchReport. Figures are
+// medians over frames.
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSysInfo>
-#include <QTextStream>
-#include <QThread>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-
+#include "app/optionreader.h"
+#include "benchoptions.h"
+#include "benchreport.h"
 #include "benchscenes.h"
-#include "screen.h"
-#include "spritesheet.h"
-#include "texture.h"
-
-namespace {
-
-QString cpuModel()
-{
-    QFile file(QStringLiteral("/proc/cpuinfo"));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        for (const QByteArray &line : lines) {
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QStringLiteral("unknown");
-}
-
-QString us(double ns)
-{
-    return QString::number(ns / 1000.0, 'f', 1);
-}
-
-// The exponent k of cost ~ n^k between two loads.
-double growth(double costSmall, double costLarge, double nSmall, double nLarge)
-{
-    if (costSmall <= 0 || costLarge <= 0)
-        return 0.0;
-    return std::log(costLarge / costSmall) / std::log(nLarge / nSmall);
-}
-
-void usage()
-{
-    std::printf(
-        "usage: shmup-bench [--smoke] [--format rgb32|argb32pm] [--busy FILE] [--only SCENE]\n"
-        "  --smoke   a few frames of each scene, to check that it runs\n"
-        "  --format  the surface format painted into (default argb32pm, the xcb window's)\n"
-        "  --busy    the scenario of the busy scene (default bench/busy.txt)\n"
-        "  --only    one scene (steady, busy, presented or a task count), for a profiler\n");
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
+    BenchOptions options;
+    const int status = options.parse(OptionReader::fromArgv(argc, argv));
+    if (status >= 0)
+        return status;
+    // The busy scenario is read before Qt starts: a bad one is one line on stderr.
+    QVector<InputScript::Step> busySteps;
+    QString error;
+    if (!InputScript::load(options.busyPath, busySteps, nullptr, error))
+        return BenchOptions::inputError(error +
+                                        QStringLiteral(" (give a scenario with --busy FILE)"));
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-
-    BenchOptions options;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == QLatin1String("--smoke")) {
-            options.smoke = true;
-            options.warmFrames = 200;
-            options.gameFrames = 10;
-            options.loadWarmFrames = 3;
-            options.loadFrames = 5;
-            options.loads = {100, 300, 1000};
-        } else if (arg == QLatin1String("--format") && i + 1 < args.size()) {
-            const QString format = args.at(++i);
-            if (format == QLatin1String("rgb32")) {
-                options.format = QImage::Format_RGB32;
-            } else if (format == QLatin1String("argb32pm")) {
-                options.format = QImage::Format_ARGB32_Premultiplied;
-            } else {
-                usage();
-                return 2;
-            }
-        } else if (arg == QLatin1String("--only") && i + 1 < args.size()) {
-            options.only = args.at(++i);
-        } else if (arg == QLatin1String("--busy") && i + 1 < args.size()) {
-            options.busyPath = args.at(++i);
-        } else {
-            usage();
-            return arg == QLatin1String("--help") ? 0 : 2;
-        }
-    }
-
-    QVector<InputScript::Step> busySteps;
-    QString error;
-    if (!InputScript::load(options.busyPath, busySteps, nullptr, error)) {
-        std::fprintf(stderr, "shmup-bench: %s (give a scenario with --busy FILE)\n",
-                     qPrintable(error));
-        return 2;
-    }
-    QTextStream out(stdout);
-    out << "shmup-bench: Qt " << qVersion() << ", " << QSysInfo::prettyProductName() << ", "
-        << cpuModel() << ", " << QThread::idealThreadCount() << " cores, build " BENCH_BUILD_TYPE
-        << ", platform " << QGuiApplication::platformName() << "\n";
-    out << "surface: " << kScreenWidth << "x" << kScreenHeight << " QImage, format "
-        << (options.format == QImage::Format_RGB32 ? "RGB32" : "ARGB32_Premultiplied")
-        << "; game scenes: frames " << options.warmFrames << " to "
-        << options.warmFrames + options.gameFrames - 1 << "; loads: " << options.loadFrames
-        << " frames after " << options.loadWarmFrames << "\n";
-    out << "times: medians per frame in microseconds; frame = update (with joystick) + collide"
-           " + delete + paint; raw = the same drawing replayed; gview = the same logic + the"
-           " scene synced and rendered through QGraphicsScene\n\n";
-    out.flush();
-
+    BenchReport report(options);
+    report.writeHeader();
     BenchScenes bench(options);
-    if (Texture::inst()->getTexture(SpriteSheet::name()).isNull()) {
-        std::fprintf(stderr, "shmup-bench: the sprite sheet did not load; run from the build "
-                             "tree (bin/../img/edge1.png)\n");
-        return 2;
-    }
+    if (!bench.sheetLoaded())
+        return BenchOptions::inputError(QStringLiteral(
+            "the sprite sheet did not load; run from the build tree (bin/../img/edge1.png)"));
 
-    QVector<SceneResult> results;
     QElapsedTimer wall;
     wall.start();
-    if (!options.only.isEmpty()) {
-        // One scene alone, for a profiler: its row, no summary.
-        if (options.only == QLatin1String("steady"))
-            results.append(bench.gameScene(options.only, nullptr));
-        else if (options.only == QLatin1String("busy"))
-            results.append(bench.gameScene(options.only, &busySteps));
-        else if (options.only != QLatin1String("presented")) // that one comes below
-            results.append(bench.loadScene(options.only.toInt(), busySteps));
-    } else {
-        results.append(bench.gameScene(QStringLiteral("steady"), nullptr));
-        results.append(bench.gameScene(QStringLiteral("busy"), &busySteps));
-        for (int size : std::as_const(options.loads))
-            results.append(bench.loadScene(size, busySteps));
-    }
-
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
-               .arg(QStringLiteral("scene"), -11)
-               .arg(QStringLiteral("tasks"), 6)
-               .arg(QStringLiteral("update"), 8)
-               .arg(QStringLiteral("collide"), 8)
-               .arg(QStringLiteral("delete"), 8)
-               .arg(QStringLiteral("paint"), 8)
-               .arg(QStringLiteral("frame"), 8)
-               .arg(QStringLiteral("raw"), 8)
-               .arg(QStringLiteral("game/raw"), 9)
-               .arg(QStringLiteral("gview"), 9)
-        << QStringLiteral(" %1 %2\n")
-               .arg(QStringLiteral("gv/game"), 8)
-               .arg(QStringLiteral("pairs"), 8);
-    bool allIdentical = true;
-    double worstGv = 0.0;
-    QString worstGvScene;
-    for (const SceneResult &r : std::as_const(results)) {
-        const double gameRaw = r.frame / r.raw;
-        const double gvGame = r.gvFrame / r.frame;
-        if (worstGv == 0.0 || gvGame < worstGv) {
-            worstGv = gvGame;
-            worstGvScene = r.name;
-        }
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
-                   .arg(r.name, -11)
-                   .arg(qRound(r.tasks), 6)
-                   .arg(us(r.update), 8)
-                   .arg(us(r.collision), 8)
-                   .arg(us(r.deletion), 8)
-                   .arg(us(r.paint), 8)
-                   .arg(us(r.frame), 8)
-                   .arg(us(r.raw), 8)
-                   .arg(QString::number(gameRaw, 'f', 3), 9)
-                   .arg(us(r.gvFrame), 9)
-            << QStringLiteral(" %1 %2\n")
-                   .arg(QString::number(gvGame, 'f', 2), 8)
-                   .arg(qRound64(r.pairs), 8);
-        allIdentical = allIdentical && r.rawIdentical;
-        if (!r.gvIdentical)
-            out << "  note: " << r.name << ": the Graphics View picture differs from the game's\n";
-    }
-    out << "\nraw replay draws the same picture as the game: " << (allIdentical ? "yes" : "NO")
-        << "\n";
-
-    // The window on larger and smaller screens: 2x, 2x letterboxed, shrunk.
-    QVector<PresentedResult> presented;
-    if (options.only.isEmpty() || options.only == QLatin1String("presented"))
-        presented = bench.presentedScenes({QSize(1280, 960), QSize(1920, 1080), QSize(480, 272)});
-    double worstPresented = 0.0;
-    if (!presented.isEmpty()) {
-        out << "\npresented: the steady scene's frames on other screens; paint = the window's"
-               " paint (black around; scaled up by a whole factor, the game drawn at 1x and each"
-               " pixel copied into a block; shrunk, the game drawn through the transform); frame ="
-               " update + collide + delete + that paint; raw = the same drawing replayed through"
-               " the same clip and transform\n";
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
-                   .arg(QStringLiteral("screen"), -11)
-                   .arg(QStringLiteral("picture"), -17)
-                   .arg(QStringLiteral("scale"), 6)
-                   .arg(QStringLiteral("paint"), 8)
-                   .arg(QStringLiteral("frame"), 8)
-                   .arg(QStringLiteral("raw"), 8)
-                   .arg(QStringLiteral("frame/raw"), 10);
-        bool presentedIdentical = true;
-        for (const PresentedResult &r : std::as_const(presented)) {
-            const double ratio = r.frame / r.raw;
-            worstPresented = std::max(worstPresented, ratio);
-            out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7\n")
-                       .arg(QStringLiteral("%1x%2").arg(r.screen.width()).arg(r.screen.height()),
-                            -11)
-                       .arg(QStringLiteral("%1,%2 %3x%4")
-                                .arg(r.picture.x())
-                                .arg(r.picture.y())
-                                .arg(r.picture.width())
-                                .arg(r.picture.height()),
-                            -17)
-                       .arg(QString::number(r.picture.width() / double(kScreenWidth), 'f', 3), 6)
-                       .arg(us(r.paint), 8)
-                       .arg(us(r.frame), 8)
-                       .arg(us(r.raw), 8)
-                       .arg(QString::number(ratio, 'f', 3), 10);
-            presentedIdentical = presentedIdentical && r.rawIdentical;
-        }
-        out << "raw replay draws the same presented pictures as the game: "
-            << (presentedIdentical ? "yes" : "NO") << "\n";
-        allIdentical = allIdentical && presentedIdentical;
-        if (!options.smoke) {
-            out << QStringLiteral("  target: each presented frame within 1.2x its raw paint: worst"
-                                  " %1 -> %2\n")
-                       .arg(worstPresented, 0, 'f', 3)
-                       .arg(QLatin1String(worstPresented <= 1.2 ? "met" : "MISSED"));
-        }
-        out << QStringLiteral("summary-presented: x2_ratio=%1 letterboxed_ratio=%2 "
-                              "shrunk_ratio=%3\n")
-                   .arg(presented.at(0).frame / presented.at(0).raw, 0, 'f', 3)
-                   .arg(presented.at(1).frame / presented.at(1).raw, 0, 'f', 3)
-                   .arg(presented.at(2).frame / presented.at(2).raw, 0, 'f', 3);
-    }
-    if (results.size() < 5)
-        return allIdentical ? 0 : 1;
-
-    // How the passes grow with the task count, from the smallest to the largest load.
-    const SceneResult &small = results.at(2);
-    const SceneResult &large = results.constLast();
-    const double n0 = small.tasks, n1 = large.tasks;
-    const double collideK = growth(small.collision, large.collision, n0, n1);
-    const double deleteK = growth(small.deletion, large.deletion, n0, n1);
-    out << QStringLiteral("growth from %1 to %2 tasks (cost ~ n^k): collide k=%3 (x%4, pairs x%5, "
-                          "%6 ns per pair at %2), delete k=%7 (x%8), update k=%9, paint k=%10\n")
-               .arg(qRound(n0))
-               .arg(qRound(n1))
-               .arg(collideK, 0, 'f', 2)
-               .arg(large.collision / small.collision, 0, 'f', 1)
-               .arg(large.pairs / small.pairs, 0, 'f', 1)
-               .arg(large.collision / std::max(1.0, large.pairs), 0, 'f', 2)
-               .arg(deleteK, 0, 'f', 2)
-               .arg(large.deletion / small.deletion, 0, 'f', 1)
-               .arg(growth(small.update, large.update, n0, n1), 0, 'f', 2)
-               .arg(growth(small.paint, large.paint, n0, n1), 0, 'f', 2);
-    out << "  the collision check tests every player-side character against every enemy-side one;"
-           " the player side is the ship and its shots (one a frame), so pairs grow with the enemy"
-           " count\n";
-    out << QStringLiteral("run time %1 s\n\n").arg(wall.elapsed() / 1000.0, 0, 'f', 1);
-
-    const double steadyRatio = results.at(0).frame / results.at(0).raw;
-    const double busyRatio = results.at(1).frame / results.at(1).raw;
-    const double frameLargest = large.frame / 1e6;
-    if (!options.smoke) {
-        const auto verdict = [](bool met) { return QLatin1String(met ? "met" : "MISSED"); };
-        out << "targets (for a Release build; this one is " BENCH_BUILD_TYPE "):\n";
-        out << QStringLiteral("  steady frame within 1.2x its raw paint: %1 -> %2\n")
-                   .arg(steadyRatio, 0, 'f', 3)
-                   .arg(verdict(steadyRatio <= 1.2));
-        out << QStringLiteral("  %1 tasks: whole frame under 8 ms: %2 ms -> %3\n")
-                   .arg(qRound(n1))
-                   .arg(frameLargest, 0, 'f', 3)
-                   .arg(verdict(frameLargest < 8.0));
-        out << QStringLiteral(
-                   "  faster than Graphics View on every scene: worst gv/game %1 (%2) -> %3\n")
-                   .arg(worstGv, 0, 'f', 2)
-                   .arg(worstGvScene)
-                   .arg(verdict(worstGv > 1.0));
-        // Linear growth gives k near 1; a quadratic pass would show k near 2.
-        out << QStringLiteral(
-                   "  no quadratic step: collide k=%1, delete k=%2 (both under 1.5) -> %3\n\n")
-                   .arg(collideK, 0, 'f', 2)
-                   .arg(deleteK, 0, 'f', 2)
-                   .arg(verdict(collideK < 1.5 && deleteK < 1.5));
-    }
-    out << QStringLiteral("summary: steady_ratio=%1 busy_ratio=%2 graphicsview_ratio=%3 "
-                          "frame10k_ms=%4\n")
-               .arg(steadyRatio, 0, 'f', 3)
-               .arg(busyRatio, 0, 'f', 3)
-               .arg(worstGv, 0, 'f', 2)
-               .arg(frameLargest, 0, 'f', 3);
-    out.flush();
-    return allIdentical ? 0 : 1;
+    const QVector<SceneResult> scenes = bench.chosenScenes(busySteps);
+    const QVector<PresentedResult> presented = bench.chosenPresented();
+    return report.writeResults(scenes, presented, wall.elapsed());
 }

@@ -12,6 +12,7 @@
 #include "joystick.h"
 #include "present/presentation.h"
 #include "screen.h"
+#include "spritesheet.h"
 #include "taskbg.h"
 #include "taskenemy1.h"
 #include "taskenemy2.h"
@@ -19,7 +20,7 @@
 #include "taskexplode.h"
 #include "taskmanager.h"
 #include "taskmyship.h"
-#include "testsupport.h"
+#include "texture.h"
 #include "view.h"
 
 namespace {
@@ -31,12 +32,6 @@ double median(QVector<qint64> values)
     const int n = int(values.size());
     return n % 2 ? double(values.at(n / 2))
                  : (double(values.at(n / 2 - 1)) + values.at(n / 2)) / 2.0;
-}
-
-void resetGame()
-{
-    resetManager();
-    resetInput();
 }
 } // namespace
 
@@ -56,15 +51,43 @@ BenchScenes::BenchScenes(const BenchOptions &options)
 
 BenchScenes::~BenchScenes()
 {
-    resetGame();
+    View::resetGame();
     delete view;
+}
+
+bool BenchScenes::sheetLoaded() const
+{
+    return !Texture::inst()->getTexture(SpriteSheet::name()).isNull();
+}
+
+QVector<SceneResult> BenchScenes::chosenScenes(const QVector<InputScript::Step> &busy)
+{
+    QVector<SceneResult> results;
+    const QString &only = options.only;
+    if (only.isEmpty() || only == QLatin1String("steady"))
+        results.append(gameScene(QStringLiteral("steady"), nullptr));
+    if (only.isEmpty() || only == QLatin1String("busy"))
+        results.append(gameScene(QStringLiteral("busy"), &busy));
+    if (options.onlyLoad > 0)
+        results.append(loadScene(options.onlyLoad, busy));
+    if (only.isEmpty()) {
+        for (int size : std::as_const(options.loads))
+            results.append(loadScene(size, busy));
+    }
+    return results;
+}
+
+QVector<PresentedResult> BenchScenes::chosenPresented()
+{
+    if (!options.only.isEmpty() && options.only != QLatin1String("presented"))
+        return {};
+    return presentedScenes({QSize(1280, 960), QSize(1920, 1080), QSize(480, 272)});
 }
 
 // The game from its start, as the window starts it.
 void BenchScenes::startScene()
 {
-    resetGame();
-    srand(1);
+    View::resetGame();
     View::startGame();
 }
 
@@ -236,9 +259,8 @@ SceneResult BenchScenes::gameScene(const QString &name, const QVector<InputScrip
 
 SceneResult BenchScenes::loadScene(int size, const QVector<InputScript::Step> &steps)
 {
-    resetGame();
+    View::resetGame();
     graphicsView.clear();
-    srand(1);
     std::mt19937 random{unsigned(size)};
     TaskManager *manager = TaskManager::inst();
     manager->addTask(new taskBG(0));
@@ -252,54 +274,58 @@ SceneResult BenchScenes::loadScene(int size, const QVector<InputScript::Step> &s
         step.frame = std::max(0, step.frame - 64);
     Joystick::inst()->addSource(new InputScript(sweep));
 
-    auto refill = [&] {
-        std::uniform_real_distribution<float> across(0.0f, float(kScreenWidth));
-        std::uniform_real_distribution<float> down(0.0f, float(kScreenHeight));
-        std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-        while (manager->getTaskCount() < size) {
-            const PointF pos(across(random), down(random));
-            const float kind = unit(random);
-            if (kind < 0.60f) {
-                const float angle = unit(random) * 6.2831853f;
-                manager->addEnemyTask(new taskEnemyBullet(
-                    pos, 0, PointF(std::cos(angle), std::sin(angle)), PointF(0.0f, 0.0f)));
-            } else if (kind < 0.85f) {
-                auto *enemy = new taskEnemy1(pos, 0, PointF(0.0f, 1.0f));
-                enemy->fireCounter = int(random() % 60);
-                manager->addEnemyTask(enemy);
-            } else if (kind < 0.90f) {
-                manager->addEnemyTask(new taskEnemy2(pos, 0, PointF(0.0f, 1.0f), 0));
-            } else {
-                auto *explode = new taskExplode(pos, 0);
-                explode->animFrame = int(random() % 4);
-                manager->addTask(explode);
-            }
-        }
-    };
-
-    // Enemies fire faster than a dense field loses them: the newest enemy-side
-    // tasks beyond the load are taken out between frames, untimed.
-    auto trim = [&] {
-        qsizetype excess = manager->getTaskCount() - size;
-        if (excess <= 0)
-            return;
-        for (qsizetype i = manager->enemyTasks.size() - 1; i >= 0 && excess > 0; --i, --excess)
-            manager->enemyTasks.at(i)->dead = true;
-        manager->deletionPass();
-    };
-
     for (int frame = 0; frame < options.loadWarmFrames; ++frame) {
-        trim();
-        refill();
+        trimLoad(size);
+        refillLoad(size, random);
         advance();
     }
     Samples samples;
     for (int i = 0; i < options.loadFrames; ++i) {
-        trim();
-        refill();
+        trimLoad(size);
+        refillLoad(size, random);
         measureFrame(&samples, i);
     }
     return summarize(QStringLiteral("load %1").arg(size), samples, size);
+}
+
+// Enemies fire faster than a dense field loses them: the newest enemy-side
+// tasks beyond the load are taken out between frames, untimed.
+void BenchScenes::trimLoad(int size)
+{
+    TaskManager *manager = TaskManager::inst();
+    qsizetype excess = manager->getTaskCount() - size;
+    if (excess <= 0)
+        return;
+    for (qsizetype i = manager->enemyTasks.size() - 1; i >= 0 && excess > 0; --i, --excess)
+        manager->enemyTasks.at(i)->dead = true;
+    manager->deletionPass();
+}
+
+void BenchScenes::refillLoad(int size, std::mt19937 &random)
+{
+    TaskManager *manager = TaskManager::inst();
+    std::uniform_real_distribution<float> across(0.0f, float(kScreenWidth));
+    std::uniform_real_distribution<float> down(0.0f, float(kScreenHeight));
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    while (manager->getTaskCount() < size) {
+        const PointF pos(across(random), down(random));
+        const float kind = unit(random);
+        if (kind < 0.60f) {
+            const float angle = unit(random) * 6.2831853f;
+            manager->addEnemyTask(new taskEnemyBullet(
+                pos, 0, PointF(std::cos(angle), std::sin(angle)), PointF(0.0f, 0.0f)));
+        } else if (kind < 0.85f) {
+            auto *enemy = new taskEnemy1(pos, 0, PointF(0.0f, 1.0f));
+            enemy->fireCounter = int(random() % 60);
+            manager->addEnemyTask(enemy);
+        } else if (kind < 0.90f) {
+            manager->addEnemyTask(new taskEnemy2(pos, 0, PointF(0.0f, 1.0f), 0));
+        } else {
+            auto *explode = new taskExplode(pos, 0);
+            explode->animFrame = int(random() % 4);
+            manager->addTask(explode);
+        }
+    }
 }
 
 QVector<PresentedResult> BenchScenes::presentedScenes(const QVector<QSize> &screens)

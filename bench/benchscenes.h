@@ -6,7 +6,9 @@
 #include <QRect>
 #include <QString>
 #include <QVector>
+#include <random>
 
+#include "benchoptions.h"
 #include "graphicsviewpath.h"
 #include "input/inputscript.h"
 #include "paintrecorder.h"
@@ -14,19 +16,6 @@
 class Presentation;
 class View;
 class taskMyShip;
-
-struct BenchOptions {
-    int warmFrames = 3000;   // the game scenes are measured from this frame on
-    int gameFrames = 600;    // frames 3000 to 3599
-    int loadWarmFrames = 30; // a synthetic load settles into its churn first
-    int loadFrames = 200;
-    QVector<int> loads = {1000, 3000, 10000};
-    // The backing store's format of the game window on xcb (Xvfb, 24 bits) with Qt 6.4.
-    QImage::Format format = QImage::Format_ARGB32_Premultiplied;
-    QString busyPath = QStringLiteral(BENCH_SOURCE_DIR "/busy.txt");
-    bool smoke = false;
-    QString only; // run one scene: steady, busy or a load size (profiling)
-};
 
 // The medians of one scene's frames, in nanoseconds.
 struct SceneResult {
@@ -58,6 +47,16 @@ public:
     BenchScenes(const BenchScenes &) = delete;
     BenchScenes &operator=(const BenchScenes &) = delete;
 
+    // Whether the window's start-up loaded the sprite sheet: without it the
+    // scenes draw nothing.
+    bool sheetLoaded() const;
+    // The scenes --only names, or else all but the presented ones: steady,
+    // busy (played by `busy`) and the loads.
+    QVector<SceneResult> chosenScenes(const QVector<InputScript::Step> &busy);
+    // The presented scenes on three screens (2x, 2x letterboxed, shrunk),
+    // unless --only names another scene.
+    QVector<PresentedResult> chosenPresented();
+
     // The default game, or the busy one when steps are given, measured over
     // frames warmFrames .. warmFrames + gameFrames - 1.
     SceneResult gameScene(const QString &name, const QVector<InputScript::Step> *steps);
@@ -83,6 +82,10 @@ private:
     using ShipCounters = QVector<QPair<taskMyShip *, int>>;
 
     void startScene();
+    // Brings the load back to `size` live tasks: enemy-side tasks beyond it
+    // are taken out, then new ones spread over the screen.
+    void trimLoad(int size);
+    void refillLoad(int size, std::mt19937 &random);
     void advance();
     void paintGame(QImage *surface);
     void record();

@@ -52,6 +52,13 @@ void Joystick::clearSources()
     sources.clear();
 }
 
+void Joystick::reset()
+{
+    clearSources();
+    dir = 0;
+    triggers.fill(false);
+}
+
 int Joystick::directionCode(int x, int y)
 {
     // Indexed by [y + 1][x + 1]: up row, middle row, down row.

@@ -59,6 +59,8 @@ public:
     // The joystick owns its sources.
     void addSource(InputSource *source);
     void clearSources();
+    // Drops the sources and releases every input: direction 0, no trigger held.
+    void reset();
 
     // The direction code of the axes (each clamped to -1..1).
     static int directionCode(int x, int y);

@@ -17,11 +17,17 @@ TaskManager::TaskManager() = default;
 
 TaskManager::~TaskManager()
 {
+    clear();
+}
+
+void TaskManager::clear()
+{
     for (Task *task : std::as_const(tasks))
         delete task;
     tasks.clear();
     enemyTasks.clear();
     myTasks.clear();
+    myShipPos = PointF();
 }
 
 void TaskManager::addTask(Task *task)

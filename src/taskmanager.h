@@ -34,6 +34,9 @@ public:
 
     void oneFrame();
     void render(QPainter *painter);
+    // Deletes every task in list order, empties the list and the sides and
+    // forgets the ship position: the manager as it was created.
+    void clear();
 
     // The three steps of oneFrame(), public so that they can be timed apart.
     void updatePass();

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QTimerEvent>
+#include <cstdlib>
 
 #include "joystick.h"
 #include "screen.h"
@@ -25,6 +26,14 @@ void View::startGame()
 {
     TaskManager *manager = TaskManager::inst();
     manager->addTask(new taskMain());
+}
+
+void View::resetGame()
+{
+    TaskManager::inst()->clear();
+    Joystick::inst()->reset();
+    // glibc's sequence as an unseeded rand() gives it.
+    srand(1);
 }
 
 void View::stepGame()

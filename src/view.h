@@ -18,6 +18,10 @@ public:
     // The game's start-up: the task manager (created on this first use) and the
     // scene director, which adds the starfield and the first ship.
     static void startGame();
+    // Puts the game back to before its start-up, for a program that plays it
+    // more than once (the tests, the bench): no task, no ship position, no
+    // input source, nothing held, and rand() from the start of its sequence.
+    static void resetGame();
     // One frame of the game: the joystick's refresh (created on the first
     // frame), then the manager's updates, collisions and deletions.
     static void stepGame();

@@ -7,20 +7,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/optionreader.h"
 #include "present/presentation.h"
 #include "traceoptions.h"
 #include "tracerun.h"
 #include "view.h"
 
 namespace {
-
-QStringList argumentList(int argc, char **argv)
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    return arguments;
-}
 
 // The window's start-up: the manager and the scene director now, the joystick
 // on the first frame, so that the singletons also go in the same order at exit.
@@ -48,7 +41,7 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 
     TraceOptions options;
-    int status = options.parse(argumentList(argc, argv));
+    int status = options.parse(OptionReader::fromArgv(argc, argv));
     if (status >= 0)
         return status;
     TraceRun run(options);

@@ -3,13 +3,12 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "app/optionreader.h"
+
 CommandLine::CommandLine(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     QVector<int> passOn;
-    parsed = options.parse(arguments, passOn);
+    parsed = options.parse(OptionReader::fromArgv(argc, argv), passOn);
     if (ends()) {
         std::fputs(qPrintable(parsed.output), parsed.status == 0 ? stdout : stderr);
         if (parsed.status != 0)

@@ -2,6 +2,14 @@
 
 OptionReader::OptionReader(const QStringList &arguments) : arguments(arguments) {}
 
+QStringList OptionReader::fromArgv(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 bool OptionReader::next()
 {
     if (at + 1 >= arguments.size())

@@ -15,6 +15,8 @@ class OptionReader {
 public:
     // Reading starts after arguments[0], the program.
     explicit OptionReader(const QStringList &arguments);
+    // main()'s arguments as text, the program first.
+    static QStringList fromArgv(int argc, char **argv);
 
     // Steps to the next argument; false when there is none.
     bool next();
@@ -44,11 +46,12 @@ public:
 
     // Sets error() to: unknown option "ARGUMENT".
     void unknown();
+    // Sets error() to "--NAME wants WHAT, not "VALUE"" and returns false: for
+    // a value the caller checks itself.
+    bool wants(const QString &what, const QString &value);
     const QString &error() const { return message; }
 
 private:
-    bool wants(const QString &what, const QString &value);
-
     QStringList arguments;
     int at = 0;
     int dashCount = 0;

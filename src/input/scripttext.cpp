@@ -35,6 +35,21 @@ struct Token {
     const char *end;
 };
 
+// The next blank-separated word of a line from `p` on, which then points past
+// it; false at the line's end.
+bool nextWord(const char *&p, const char *lineEnd, Token &word)
+{
+    while (p < lineEnd && isBlank(*p))
+        ++p;
+    if (p == lineEnd)
+        return false;
+    word.begin = p;
+    while (p < lineEnd && !isBlank(*p))
+        ++p;
+    word.end = p;
+    return true;
+}
+
 bool isLowerHex(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
@@ -47,18 +62,12 @@ QString parseCheck(const char *p, const char *lineEnd, const QVector<InputScript
 {
     Token tokens[2];
     int count = 0;
-    while (true) {
-        while (p < lineEnd && isBlank(*p))
-            ++p;
-        if (p == lineEnd)
-            break;
-        const char *const begin = p;
-        while (p < lineEnd && !isBlank(*p))
-            ++p;
+    Token word;
+    while (nextWord(p, lineEnd, word)) {
         if (count == 2)
             return QStringLiteral("a check line is \"# check FRAME HASH\", found more: %1")
-                .arg(quoted(begin, p));
-        tokens[count++] = Token{begin, p};
+                .arg(quoted(word.begin, word.end));
+        tokens[count++] = word;
     }
     if (count < 2)
         return QStringLiteral("a check line is \"# check FRAME HASH\", found %1 of the two")
@@ -85,13 +94,83 @@ QString parseCheck(const char *p, const char *lineEnd, const QVector<InputScript
     return QString();
 }
 
+// A comment line from its "#" word on: a check line when `checks` is given
+// and the word is "#" followed by "check". Returns what is wrong, if anything.
+QString readComment(const Token &hash, const char *lineEnd, QVector<InputScript::Check> *checks)
+{
+    const char *p = hash.end;
+    Token word;
+    if (!checks || hash.end - hash.begin != 1 || !nextWord(p, lineEnd, word) ||
+        word.end - word.begin != 5 || !std::equal(word.begin, word.end, "check"))
+        return QString();
+    InputScript::Check check{};
+    const QString problem = parseCheck(word.end, lineEnd, *checks, check);
+    if (problem.isEmpty())
+        checks->append(check);
+    return problem;
+}
+
+// The words of one line [p, lineEnd): up to three step numbers in `tokens`
+// (`count` of them), a comment ending the line. Returns what is wrong, if anything.
+QString readWords(const char *p, const char *lineEnd, QVector<InputScript::Check> *checks,
+                  Token (&tokens)[3], int &count)
+{
+    count = 0;
+    for (const char *q = p; q < lineEnd; ++q) {
+        if (*q == '\0')
+            return QStringLiteral("NUL byte: this is not a text file");
+    }
+    Token word;
+    while (nextWord(p, lineEnd, word)) {
+        if (count == 0 && *word.begin == '#')
+            return readComment(word, lineEnd, checks);
+        if (count == 3)
+            return QStringLiteral("expected three integers FRAME DIR FIRE, found more: %1")
+                .arg(quoted(word.begin, word.end));
+        tokens[count++] = word;
+    }
+    if (count > 0 && count < 3)
+        return QStringLiteral("expected three integers FRAME DIR FIRE, found %1").arg(count);
+    return QString();
+}
+
+// The step of a line's three words, after the step of line `previousLine`
+// (the last in `steps`). Returns what is wrong, if anything.
+QString readStep(const Token (&tokens)[3], const QVector<InputScript::Step> &steps,
+                 qint64 previousLine, InputScript::Step &step)
+{
+    static const char *const names[3] = {"FRAME", "DIR", "FIRE"};
+    int values[3];
+    for (int i = 0; i < 3; ++i) {
+        const NumberText::Result result =
+            NumberText::toInt(tokens[i].begin, tokens[i].end, values[i]);
+        if (result == NumberText::Result::Ok)
+            continue;
+        const QString word = quoted(tokens[i].begin, tokens[i].end);
+        return result == NumberText::Result::NotInteger
+                   ? QStringLiteral("%1 %2 is not an integer").arg(QLatin1String(names[i]), word)
+                   : QStringLiteral("%1 %2 is too large for an int")
+                         .arg(QLatin1String(names[i]), word);
+    }
+    step = InputScript::Step{values[0], values[1], values[2] != 0};
+    if (step.frame < 0)
+        return QStringLiteral("FRAME %1 is negative").arg(step.frame);
+    if (!steps.isEmpty() && step.frame <= steps.constLast().frame)
+        return QStringLiteral("FRAME %1 does not come after frame %2 (line %3); frames "
+                              "must increase")
+            .arg(step.frame)
+            .arg(steps.constLast().frame)
+            .arg(previousLine);
+    if (step.dir < 0 || step.dir > 8)
+        return QStringLiteral("DIR %1 is not a direction code from 0 to 8").arg(step.dir);
+    return QString();
+}
+
 } // namespace
 
 bool ScriptText::parse(const QByteArray &bytes, QVector<InputScript::Step> &steps,
                        QVector<InputScript::Check> *checks, QString &error)
 {
-    using Step = InputScript::Step;
-    static const char *const names[3] = {"FRAME", "DIR", "FIRE"};
     steps.clear();
     if (checks)
         checks->clear();
@@ -100,14 +179,6 @@ bool ScriptText::parse(const QByteArray &bytes, QVector<InputScript::Step> &step
     const char *const dataEnd = p + bytes.size();
     qint64 lineNumber = 0;
     qint64 previousLine = 0;
-    auto fail = [&](const QString &message) {
-        error = QStringLiteral("line %1: %2").arg(lineNumber).arg(message);
-        steps.clear();
-        if (checks)
-            checks->clear();
-        return false;
-    };
-
     while (p < dataEnd) {
         ++lineNumber;
         const char *lineEnd = p;
@@ -116,81 +187,24 @@ bool ScriptText::parse(const QByteArray &bytes, QVector<InputScript::Step> &step
         const char *const next = lineEnd < dataEnd ? lineEnd + 1 : lineEnd;
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd; // CRLF files
-        for (const char *q = p; q < lineEnd; ++q) {
-            if (*q == '\0')
-                return fail(QStringLiteral("NUL byte: this is not a text file"));
-        }
-
         Token tokens[3];
         int count = 0;
-        const char *q = p;
-        while (true) {
-            while (q < lineEnd && isBlank(*q))
-                ++q;
-            if (q == lineEnd)
-                break;
-            const char *const begin = q;
-            while (q < lineEnd && !isBlank(*q))
-                ++q;
-            if (count == 0 && *begin == '#') {
-                if (checks && q - begin == 1) {
-                    // "# check ...": the second word decides.
-                    const char *w = q;
-                    while (w < lineEnd && isBlank(*w))
-                        ++w;
-                    const char *wordEnd = w;
-                    while (wordEnd < lineEnd && !isBlank(*wordEnd))
-                        ++wordEnd;
-                    if (wordEnd - w == 5 && std::equal(w, wordEnd, "check")) {
-                        InputScript::Check check{};
-                        const QString problem = parseCheck(wordEnd, lineEnd, *checks, check);
-                        if (!problem.isEmpty())
-                            return fail(problem);
-                        checks->append(check);
-                    }
-                }
-                break;
-            }
-            if (count == 3)
-                return fail(QStringLiteral("expected three integers FRAME DIR FIRE, found more: %1")
-                                .arg(quoted(begin, q)));
-            tokens[count++] = Token{begin, q};
+        InputScript::Step step{};
+        QString problem = readWords(p, lineEnd, checks, tokens, count);
+        if (problem.isEmpty() && count == 3)
+            problem = readStep(tokens, steps, previousLine, step);
+        if (!problem.isEmpty()) {
+            error = QStringLiteral("line %1: %2").arg(lineNumber).arg(problem);
+            steps.clear();
+            if (checks)
+                checks->clear();
+            return false;
+        }
+        if (count == 3) {
+            steps.append(step);
+            previousLine = lineNumber;
         }
         p = next;
-        if (count == 0)
-            continue; // blank or comment
-        if (count < 3)
-            return fail(
-                QStringLiteral("expected three integers FRAME DIR FIRE, found %1").arg(count));
-
-        int values[3];
-        for (int i = 0; i < 3; ++i) {
-            switch (NumberText::toInt(tokens[i].begin, tokens[i].end, values[i])) {
-            case NumberText::Result::Ok:
-                break;
-            case NumberText::Result::NotInteger:
-                return fail(
-                    QStringLiteral("%1 %2 is not an integer")
-                        .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));
-            case NumberText::Result::OutOfRange:
-                return fail(
-                    QStringLiteral("%1 %2 is too large for an int")
-                        .arg(QLatin1String(names[i]), quoted(tokens[i].begin, tokens[i].end)));
-            }
-        }
-        const Step step{values[0], values[1], values[2] != 0};
-        if (step.frame < 0)
-            return fail(QStringLiteral("FRAME %1 is negative").arg(step.frame));
-        if (!steps.isEmpty() && step.frame <= steps.constLast().frame)
-            return fail(QStringLiteral("FRAME %1 does not come after frame %2 (line %3); frames "
-                                       "must increase")
-                            .arg(step.frame)
-                            .arg(steps.constLast().frame)
-                            .arg(previousLine));
-        if (step.dir < 0 || step.dir > 8)
-            return fail(QStringLiteral("DIR %1 is not a direction code from 0 to 8").arg(step.dir));
-        steps.append(step);
-        previousLine = lineNumber;
     }
     return true;
 }

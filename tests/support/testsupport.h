@@ -20,6 +20,7 @@
 #include "taskmybullet.h"
 #include "taskmyship.h"
 #include "texture.h"
+#include "view.h"
 
 // Test helpers shared by the unit tests. The game's singletons live for the
 // whole process, so each test starts by putting them back to a fresh state.
@@ -27,29 +28,13 @@
 // Empties the task manager (deleting its tasks) and forgets the ship position.
 inline void resetManager()
 {
-    TaskManager *manager = TaskManager::inst();
-    qDeleteAll(manager->tasks);
-    manager->tasks.clear();
-    manager->enemyTasks.clear();
-    manager->myTasks.clear();
-    manager->myShipPos = PointF();
-}
-
-// Drops the input sources and releases every input.
-inline void resetInput()
-{
-    Joystick *joystick = Joystick::inst();
-    joystick->clearSources();
-    joystick->dir = 0;
-    joystick->triggers.fill(false);
+    TaskManager::inst()->clear();
 }
 
 // A fresh manager, no input, and glibc's default rand() sequence from its start.
 inline void resetWorld()
 {
-    resetManager();
-    resetInput();
-    srand(1);
+    View::resetGame();
 }
 
 // Registers `sheet` as the game's sprite sheet, replacing any earlier one.

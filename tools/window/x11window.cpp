@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <X11/Xlib.h>
+#include <functional>
 
 namespace X11Window {
 
@@ -99,6 +100,28 @@ int advance(const QFontMetrics &metrics, const QString &text)
 #endif
 }
 
+// Gives each digit of `text`, left to right, the value that costs least
+// (digits do not overlap); returns the cost of the text so settled.
+int settleDigits(QString &text, const std::function<int(const QString &)> &cost)
+{
+    int textCost = -1;
+    for (int i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isDigit())
+            continue;
+        QChar bestDigit = text.at(i);
+        for (char d = '0'; d <= '9'; ++d) {
+            text[i] = QLatin1Char(d);
+            const int c = cost(text);
+            if (textCost < 0 || c < textCost) {
+                textCost = c;
+                bestDigit = text.at(i);
+            }
+        }
+        text[i] = bestDigit;
+    }
+    return textCost;
+}
+
 } // namespace
 
 DebugLine readDebugLine(const QImage &window)
@@ -138,21 +161,7 @@ DebugLine readDebugLine(const QImage &window)
                                     QString(taskDigits, QLatin1Char('1')));
             if (qAbs(advance(metrics, text) - width) > 1)
                 continue;
-            int textCost = -1;
-            for (int i = 0; i < text.size(); ++i) {
-                if (!text.at(i).isDigit())
-                    continue;
-                QChar bestDigit = text.at(i);
-                for (char d = '0'; d <= '9'; ++d) {
-                    text[i] = QLatin1Char(d);
-                    const int c = cost(text);
-                    if (textCost < 0 || c < textCost) {
-                        textCost = c;
-                        bestDigit = text.at(i);
-                    }
-                }
-                text[i] = bestDigit;
-            }
+            const int textCost = settleDigits(text, cost);
             if (best < 0 || textCost < best) {
                 best = textCost;
                 bestText = text;
