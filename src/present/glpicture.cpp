@@ -23,7 +23,6 @@ GlPicture::GlPicture(View *view)
 
 GlPicture::~GlPicture()
 {
-    view->pictureWidget = view;
     makeCurrent();
     glDeleteTextures(1, &texture);
     blitter.destroy();

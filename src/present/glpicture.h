@@ -11,7 +11,8 @@ class View;
 // The game's picture drawn by OpenGL over the whole view: painted at 1x as the
 // window paints it (the debug line in it), uploaded once per picture, scaled
 // by the GPU (crisp at whole factors, smoothed when shrunk) and centred on
-// black. Pointer and touch go through it to the view, as before.
+// black. Pointer and touch go through it to the view, as before. It lives as
+// long as the view, whose frames repaint it.
 class GlPicture : public QOpenGLWidget, protected QOpenGLFunctions {
     Q_OBJECT
 

@@ -1,0 +1,63 @@
+#include <QOpenGLWidget>
+#include <QtTest>
+
+#include "present/presentation.h"
+#include "testsupport.h"
+#include "view.h"
+
+// The picture drawn by OpenGL (Mesa's software renderer under Xvfb) against
+// the one the CPU draws, in the same frame of the default game.
+class TestGlPicture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameAsRaster_data();
+    void sameAsRaster();
+};
+
+void TestGlPicture::sameAsRaster_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("2x window") << QSize(1280, 960);
+    QTest::newRow("2x letterboxed on 1920x1080") << QSize(1920, 1080);
+    QTest::newRow("1x on 800x600") << QSize(800, 600);
+}
+
+void TestGlPicture::sameAsRaster()
+{
+    QFETCH(QSize, screen);
+    resetWorld();
+    useSheet(QImage(QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file()));
+    View view;
+    view.stopFrameTimer();
+    view.hideDebugLine = true;
+    Presentation *presentation = Presentation::on(&view);
+    presentation->drawThroughOpenGl();
+    presentation->presentOn(screen);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    for (int i = 0; i < 300; ++i)
+        view.runFrame();
+
+    auto *gl = qobject_cast<QOpenGLWidget *>(view.pictureWidget);
+    QVERIFY(gl);
+    QCOMPARE(gl->geometry(), view.rect());
+    const QImage drawn = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    QImage raster(screen, QImage::Format_RGB32);
+    {
+        QPainter painter(&raster);
+        presentation->paint(&painter);
+    }
+    QCOMPARE(drawn.size(), screen);
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (drawn.pixel(x, y) != raster.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("(%1, %2): %3 drawn, %4 by the CPU")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(drawn.pixel(x, y), 8, 16)
+                                     .arg(raster.pixel(x, y), 8, 16)));
+}
+
+QTEST_MAIN(TestGlPicture)
+#include "e2e_glpicture.moc"
