@@ -42,21 +42,11 @@ void TestGlPicture::sameAsRaster()
     auto *gl = qobject_cast<QOpenGLWidget *>(view.pictureWidget);
     QVERIFY(gl);
     QCOMPARE(gl->geometry(), view.rect());
-    const QImage drawn = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
     QImage raster(screen, QImage::Format_RGB32);
-    {
-        QPainter painter(&raster);
-        presentation->paint(&painter);
-    }
-    QCOMPARE(drawn.size(), screen);
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            if (drawn.pixel(x, y) != raster.pixel(x, y))
-                QFAIL(qPrintable(QStringLiteral("(%1, %2): %3 drawn, %4 by the CPU")
-                                     .arg(x)
-                                     .arg(y)
-                                     .arg(drawn.pixel(x, y), 8, 16)
-                                     .arg(raster.pixel(x, y), 8, 16)));
+    QPainter painter(&raster);
+    presentation->paint(&painter);
+    painter.end();
+    QCOMPARE(gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32), raster);
 }
 
 QTEST_MAIN(TestGlPicture)

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# What the OpenGL presenter sends to OpenGL: the game runs full screen with
-# --present gl under apitrace for five seconds; past its first two pictures
-# the bytes handed to glTexImage2D and glTexSubImage2D per buffer swap must
-# stay within one and a half 640x480 RGBA pictures (1,843,200 bytes). The
-# window's screen-sized backing store alone would be 8,294,400 at 1920x1080.
+# The game full screen with --present gl under apitrace for five seconds: past
+# its first two pictures, the bytes handed to glTexImage2D and glTexSubImage2D
+# per buffer swap stay within 1.5 640x480 RGBA pictures (1,843,200 bytes; the
+# window's backing store alone would be 8,294,400 at 1920x1080).
 # Run under tests/e2e/with-xvfb.sh: gl-upload-test.sh path/to/shmup
 set -euo pipefail
 
@@ -12,7 +11,6 @@ command -v apitrace >/dev/null \
     || fail "apitrace not found; install it (apt-get install apitrace; scripts/test does)"
 
 trace="$work/shmup.trace"
-echo "== the game under apitrace, --present gl --fullscreen, for 5 s"
 (cd "$bin_dir" && exec apitrace trace --output "$trace" "$game" --present gl --fullscreen) \
     >"$work/apitrace.log" 2>&1 &
 tracer=$!
