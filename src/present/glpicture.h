@@ -6,6 +6,8 @@
 #include <QOpenGLTextureBlitter>
 #include <QOpenGLWidget>
 
+#include "screen.h"
+
 class View;
 
 // The game's picture drawn by OpenGL over the whole view: painted at 1x as the
@@ -17,6 +19,9 @@ class GlPicture : public QOpenGLWidget, protected QOpenGLFunctions {
     Q_OBJECT
 
 public:
+    // What a picture uploads: the 640x480 frame, 4 bytes a pixel.
+    static constexpr int kBytesPerPicture = kScreenWidth * kScreenHeight * 4;
+
     explicit GlPicture(View *view);
     ~GlPicture() override;
 
