@@ -5,8 +5,7 @@
 #include "testsupport.h"
 #include "view.h"
 
-// The picture drawn by OpenGL (Mesa's software renderer under Xvfb) against
-// the one the CPU draws, in the same frame of the default game.
+// The picture OpenGL draws (Mesa's, under Xvfb) against the CPU's, same frame.
 class TestGlPicture : public QObject {
     Q_OBJECT
 
