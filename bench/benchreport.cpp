@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "benchscenes.h"
+#include "present/glpicture.h"
 #include "screen.h"
 
 namespace {
@@ -69,8 +70,10 @@ int BenchReport::writeResults(const QVector<SceneResult> &scenes,
                               const QVector<PresentedResult> &presented, qint64 runMs)
 {
     writeScenes(scenes);
-    if (!presented.isEmpty())
+    if (!presented.isEmpty()) {
         writePresented(presented);
+        writeUploads(presented);
+    }
     if (scenes.size() >= 5) {
         writeGrowth(scenes, runMs);
         writeTargets(scenes);
@@ -230,4 +233,25 @@ void BenchReport::writeTargets(const QVector<SceneResult> &scenes)
                .arg(busyRatio, 0, 'f', 3)
                .arg(worstGv, 0, 'f', 2)
                .arg(frameLargest, 0, 'f', 3);
+}
+
+void BenchReport::writeUploads(const QVector<PresentedResult> &presented)
+{
+    out << "\nuploads: bytes that reach the GPU per presented frame, computed from the"
+           " pictures' sizes (e2e_gl_upload measures gl with apitrace); raster = the window's"
+           " backing store in the bench's format, which an OpenGL compositor (eglfs) uploads"
+           " whole since every frame repaints every pixel; gl = --present gl's 640x480"
+           " picture, whatever the screen\n";
+    out << QStringLiteral("%1 %2 %3\n")
+               .arg(QStringLiteral("screen"), -11)
+               .arg(QStringLiteral("raster"), 10)
+               .arg(QStringLiteral("gl"), 10);
+    const int bitsPerPixel = QImage::toPixelFormat(options.format).bitsPerPixel();
+    for (const PresentedResult &r : presented) {
+        const qint64 raster = qint64(r.screen.width()) * r.screen.height() * bitsPerPixel / 8;
+        out << QStringLiteral("%1 %2 %3\n")
+                   .arg(QStringLiteral("%1x%2").arg(r.screen.width()).arg(r.screen.height()), -11)
+                   .arg(raster, 10)
+                   .arg(GlPicture::kBytesPerPicture, 10);
+    }
 }

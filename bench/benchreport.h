@@ -26,6 +26,8 @@ public:
 private:
     void writeScenes(const QVector<SceneResult> &scenes);
     void writePresented(const QVector<PresentedResult> &presented);
+    // What reaches the GPU per presented frame, raster and gl, on each screen.
+    void writeUploads(const QVector<PresentedResult> &presented);
     // From the third scene (the smallest load) to the last (the largest).
     void writeGrowth(const QVector<SceneResult> &scenes, qint64 runMs);
     void writeTargets(const QVector<SceneResult> &scenes);

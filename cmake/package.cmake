@@ -38,9 +38,10 @@ set(SHMUP_DEB_LIBC_MIN 2.34 CACHE STRING "Oldest libc6 the package declares it r
 set(shmup_depends "libc6 (>= ${SHMUP_DEB_LIBC_MIN})" libstdc++6 libgcc-s1)
 if(QT_VERSION_MAJOR EQUAL 6)
   # Of the platform plugins libqt6gui6 holds linuxfb and xcb, libqt6opengl6
-  # eglfs, qt6-qpa-plugins vnc and the generic input plugins.
+  # eglfs, qt6-qpa-plugins vnc and the generic input plugins. libqt6opengl6 and
+  # libqt6openglwidgets6 also hold the OpenGL presenter's classes.
   list(APPEND shmup_depends "libqt6core6 (>= ${QT_VERSION})" "libqt6gui6 (>= ${QT_VERSION})"
-       "libqt6widgets6 (>= ${QT_VERSION})" libqt6opengl6 qt6-qpa-plugins)
+       "libqt6widgets6 (>= ${QT_VERSION})" libqt6opengl6 libqt6openglwidgets6 qt6-qpa-plugins)
 else()
   # libqt5gui5 holds the platform plugins (linuxfb, eglfs, xcb).
   list(APPEND shmup_depends "libqt5core5a (>= ${QT_VERSION})" "libqt5gui5 (>= ${QT_VERSION})"

@@ -5,6 +5,7 @@
 #include "app/quitsignals.h"
 #include "app/replaysetup.h"
 #include "input/inputdevicecheck.h"
+#include "present/frameloop.h"
 #include "present/platform.h"
 #include "present/presentation.h"
 #include "view.h"
@@ -31,7 +32,13 @@ int main(int argc, char **argv)
     InputDeviceCheck::warnIfUnreadable(platform.readsInputDevices);
     View view(nullptr);
     replay.watch(view, options.record);
-    Presentation::on(&view)->show(options.fullscreen || platform.coversWholeScreen, options.scale);
+    Presentation *presentation = Presentation::on(&view);
+    if (options.present == GameOptions::Presenter::Gl ||
+        (options.present == GameOptions::Presenter::Auto && platform.prefersOpenGl))
+        presentation->drawThroughOpenGl();
+    presentation->show(options.fullscreen || platform.coversWholeScreen, options.scale);
+    if (FrameLoop::pacesOn(platform))
+        new FrameLoop(&view);
     const int status = app.exec();
     replay.finish();
     return status;

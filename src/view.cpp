@@ -42,6 +42,19 @@ void View::stepGame()
     TaskManager::inst()->oneFrame();
 }
 
+void View::runFrame()
+{
+    stepGame();
+    if (frameDone)
+        frameDone();
+}
+
+void View::stopFrameTimer()
+{
+    killTimer(frameTimerId);
+    frameTimerId = 0;
+}
+
 View::~View()
 {
     killTimer(frameTimerId);
@@ -54,10 +67,8 @@ void View::timerEvent(QTimerEvent *event)
         fps = frameCount;
         frameCount = 0;
     } else if (id == frameTimerId) {
-        stepGame();
-        if (frameDone)
-            frameDone();
-        repaint();
+        runFrame();
+        pictureWidget->repaint();
         ++frameCount;
     } else {
         QObject::timerEvent(event);

@@ -25,6 +25,11 @@ public:
     // One frame of the game: the joystick's refresh (created on the first
     // frame), then the manager's updates, collisions and deletions.
     static void stepGame();
+    // One frame as the frame timer runs it, less the repaint and the count:
+    // the game's frame, then the frame hook.
+    void runFrame();
+    // Stops the frame timer, for a loop that runs the frames itself.
+    void stopFrameTimer();
 
     int frameTimerId;
     int fpsTimerId;
@@ -33,6 +38,9 @@ public:
     // Called in every frame tick after the game's frame and before the repaint
     // (a replay recorder reads the frame's input and state there); unset by default.
     std::function<void()> frameDone;
+    // The widget each frame repaints: the view itself, or one that draws the
+    // picture over the whole view.
+    QWidget *pictureWidget = this;
     // Leaves the debug line out of the paint (pictures of the game alone); off by default.
     bool hideDebugLine = false;
 

@@ -80,6 +80,9 @@ QString GameOptions::helpText()
                "  --fullscreen    cover the screen, the %1x%2 picture centred and scaled\n"
                "                  (the default on linuxfb, eglfs and vnc)\n"
                "  --scale N       open a window N times %1x%2, each game pixel N by N\n"
+               "  --present WHO   who draws the picture on the screen: gl (OpenGL scales\n"
+               "                  it), raster (the CPU does) or auto (the default: gl on\n"
+               "                  eglfs, raster elsewhere)\n"
                "  --record FILE   write the game's joystick states and state checks to FILE\n"
                "  --replay FILE   play back a recorded game, checking it as it goes\n"
                "  --help          show this help and exit\n"
@@ -142,6 +145,12 @@ GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int
             fullscreen = true;
         } else if (name == QLatin1String("scale")) {
             ok = reader.takeNumber(scale, 1, QStringLiteral("a whole number from 1 up"), 4);
+        } else if (name == QLatin1String("present")) {
+            int choice = 0;
+            ok = reader.takeChoice(
+                choice, {QStringLiteral("auto"), QStringLiteral("gl"), QStringLiteral("raster")});
+            if (ok)
+                present = Presenter(choice);
         } else if (name == QLatin1String("record")) {
             ok = reader.takeText(record, QStringLiteral("a file name"));
         } else if (name == QLatin1String("replay")) {

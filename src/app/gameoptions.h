@@ -14,6 +14,9 @@ struct GameOptions {
     int scale = 0;           // --scale N; 0 when not given
     QString record;          // --record FILE
     QString replay;          // --replay FILE
+    // --present: who scales the picture up, the CPU or OpenGL; auto lets the platform say.
+    enum class Presenter { Auto, Gl, Raster };
+    Presenter present = Presenter::Auto;
 
     enum class Outcome { Run, Exit };
     struct Result {

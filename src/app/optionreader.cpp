@@ -72,6 +72,19 @@ bool OptionReader::takeSize(QSize &size, const QString &what)
     return NumberText::toSize(value, size) || wants(what, value);
 }
 
+bool OptionReader::takeChoice(int &index, const QStringList &choices)
+{
+    QString value;
+    if (!takeValue(value))
+        return false;
+    index = int(choices.indexOf(value));
+    if (index >= 0)
+        return true;
+    QStringList named = choices;
+    const QString last = named.takeLast();
+    return wants(QStringLiteral("%1 or %2").arg(named.join(QStringLiteral(", ")), last), value);
+}
+
 bool OptionReader::takeFrameList(QVector<NumberText::FrameRange> &ranges)
 {
     QString value;

@@ -41,6 +41,8 @@ public:
     // WIDTHxHEIGHT, each from 1 to NumberText::maxSide; else as takeNumber.
     bool takeSize(QSize &size, const QString &what);
 
+    // One of `choices`, as its index; else as takeNumber, WHAT naming them all.
+    bool takeChoice(int &index, const QStringList &choices);
     // A frame list (NumberText::toFrameList); else error() "--NAME: WHAT IS WRONG".
     bool takeFrameList(QVector<NumberText::FrameRange> &ranges);
 

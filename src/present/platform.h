@@ -11,9 +11,16 @@ struct Platform {
     // Qt reads the input devices (/dev/input/event*) itself; elsewhere keys
     // come from a display server or a VNC client.
     bool readsInputDevices = false;
+    // Showing a picture waits for the screen (a page flip, a swap at vblank, a
+    // compositor's frame callback), so the frames follow the screen.
+    bool pacesPresentation = false;
+    // OpenGL is the platform's own way to the screen: the picture is drawn
+    // through it unless the player asks otherwise.
+    bool prefersOpenGl = false;
 
     // The platform of that name (QGuiApplication::platformName()); a desktop
-    // one for any name not in the table.
+    // one for any name not in the table. linuxfb flips pages, and so paces,
+    // only on DRM (QT_QPA_FB_DRM set non-zero, as Qt reads it).
     static Platform named(const QString &name);
 };
 

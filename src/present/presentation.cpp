@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "present/glpicture.h"
 #include "screen.h"
 #include "taskmanager.h"
 #include "view.h"
@@ -75,6 +76,11 @@ void Presentation::show(bool wholeScreen, int factor)
         showScaled(factor);
     else
         view->show();
+}
+
+void Presentation::drawThroughOpenGl()
+{
+    new GlPicture(view);
 }
 
 QRect Presentation::pictureRect() const

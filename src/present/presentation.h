@@ -35,6 +35,9 @@ public:
     // The window the player asked for: on the whole screen, N times as large
     // (factor above 0), or the designed 640x480 window.
     void show(bool wholeScreen, int factor);
+    // Draws the picture through OpenGL from now on, before the view is shown:
+    // the same place, 1x picture and debug line, scaled by the GPU.
+    void drawThroughOpenGl();
 
     // Where the picture lies on the view: (0, 0, 640, 480) unless presented.
     QRect pictureRect() const;

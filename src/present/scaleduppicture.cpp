@@ -85,10 +85,7 @@ void ScaledUpPicture::paint(QPainter *painter, const QRect &picture, int factor,
     }
     {
         QPainter framePainter(&gameFrame);
-        framePainter.setPen(QPen(window.palette().brush(window.foregroundRole()), 1));
-        framePainter.setBackground(window.palette().brush(window.backgroundRole()));
-        framePainter.setFont(window.font());
-        TaskManager::inst()->render(&framePainter);
+        paintGame(&framePainter, window);
     }
     if (target && target->depth() == 32)
         blowUp<quint32, quint64>(gameFrame, target, at, factor);
@@ -96,4 +93,12 @@ void ScaledUpPicture::paint(QPainter *painter, const QRect &picture, int factor,
         blowUp<quint16, quint32>(gameFrame, target, at, factor);
     else
         painter->drawImage(picture, gameFrame);
+}
+
+void ScaledUpPicture::paintGame(QPainter *framePainter, const QWidget &window)
+{
+    framePainter->setPen(QPen(window.palette().brush(window.foregroundRole()), 1));
+    framePainter->setBackground(window.palette().brush(window.backgroundRole()));
+    framePainter->setFont(window.font());
+    TaskManager::inst()->render(framePainter);
 }

@@ -18,6 +18,9 @@ public:
     // Paints the game into `picture` (factor times 640x480) as a painter on
     // `window` would start: the window's pen, background and font.
     void paint(QPainter *painter, const QRect &picture, int factor, const QWidget &window);
+    // Paints the game at 1x on `framePainter`, started as a painter on
+    // `window` would start: the window's pen, background and font.
+    static void paintGame(QPainter *framePainter, const QWidget &window);
 
 private:
     QImage gameFrame;

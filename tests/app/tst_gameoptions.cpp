@@ -57,19 +57,21 @@ void tst_GameOptions::readsOurOptions()
 {
     GameOptions options;
     QVector<int> passOn;
-    const QStringList arguments = {"shmup",    "--scale=3", "--fullscreen",
-                                   "--record", "a b.txt",   "--replay=r.txt"};
+    const QStringList arguments = {"shmup",   "--scale=3",      "--fullscreen", "--record",
+                                   "a b.txt", "--replay=r.txt", "--present",    "gl"};
     QCOMPARE(int(options.parse(arguments, passOn).outcome), int(GameOptions::Outcome::Run));
     QCOMPARE(options.scale, 3);
     QVERIFY(options.fullscreen);
     QCOMPARE(options.record, QStringLiteral("a b.txt"));
     QCOMPARE(options.replay, QStringLiteral("r.txt"));
+    QCOMPARE(int(options.present), int(GameOptions::Presenter::Gl));
 
     GameOptions defaults;
     QCOMPARE(int(defaults.parse({"shmup"}, passOn).outcome), int(GameOptions::Outcome::Run));
     QCOMPARE(defaults.scale, 0);
     QVERIFY(!defaults.fullscreen);
     QVERIFY(defaults.record.isEmpty() && defaults.replay.isEmpty());
+    QCOMPARE(int(defaults.present), int(GameOptions::Presenter::Auto));
 }
 
 void tst_GameOptions::exitsWithoutRunning_data()
@@ -87,6 +89,8 @@ void tst_GameOptions::exitsWithoutRunning_data()
     QTest::newRow("scale missing") << QStringList{"--scale"} << 2 << "--scale needs a value";
     QTest::newRow("scale of five digits")
         << QStringList{"--scale", "00002"} << 2 << "--scale wants";
+    QTest::newRow("present unknown") << QStringList{"--present=vulkan"} << 2
+                                     << "--present wants auto, gl or raster, not \"vulkan\"";
     QTest::newRow("empty record") << QStringList{"--record="} << 2 << "needs a file name";
     QTest::newRow("fullscreen=1") << QStringList{"--fullscreen=1"} << 2 << "takes no value";
 }
