@@ -6,10 +6,12 @@ SHMUP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Packages the build and the tests need; a fresh Debian machine has none of them.
 # qt6-wayland and qtwayland5 are Qt's Wayland plugins (without one the game
 # aborts in a Wayland session that has no XWayland); weston is the headless
-# compositor the Wayland end-to-end test runs the game in.
+# compositor the Wayland end-to-end test runs the game in; libvncserver-dev
+# brings libvncclient, through which the vnc end-to-end test looks at the game.
 SHMUP_PACKAGES=(cmake make g++ qt6-base-dev qtbase5-dev libgl-dev libx11-dev
                 xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev
                 qt6-wayland qtwayland5 weston
+                pkg-config libvncserver-dev
                 dpkg-dev lintian desktop-file-utils appstream man-db)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).
