@@ -1,6 +1,7 @@
 # Shared by the shell tests that make many checks and report every failure:
 # sourced, not run. `fail MESSAGE` says a check failed and counts it;
-# `end_checks MESSAGE` then exits with status 1 if any failed, or prints MESSAGE.
+# `end_checks MESSAGE [WHAT]` then exits with status 1 if any failed (saying
+# "N check(s) of WHAT failed"), or prints MESSAGE.
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -8,7 +9,7 @@ fail() {
 }
 end_checks() {
     if [ "$failures" -ne 0 ]; then
-        echo "$failures check(s) failed" >&2
+        echo "$failures check(s)${2:+ of $2} failed" >&2
         exit 1
     fi
     echo "$1"
