@@ -220,9 +220,13 @@ inline bool runUnprivileged(const std::function<void()> &work, QStringList &warn
 }
 
 // Starts each test function of a class from a fresh world and leaves one
-// behind; a test class derives from it instead of from QObject.
+// behind; a test class derives from it instead of from QObject. `manager` is
+// the game's task manager.
 class WorldTest : public QObject {
     Q_OBJECT
+
+protected:
+    TaskManager *const manager = TaskManager::inst();
 
 private slots:
     void init() { resetWorld(); }
