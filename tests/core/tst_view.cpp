@@ -18,12 +18,6 @@ public:
     void poll(InputState &) override { ++polls; }
     int polls = 0;
 };
-
-void tick(View &view, int timerId)
-{
-    QTimerEvent event(timerId);
-    QCoreApplication::sendEvent(&view, &event);
-}
 } // namespace
 
 // The game window: its size, its two timers and the debug line.

@@ -263,6 +263,13 @@ inline int shotsInPlay()
     return count;
 }
 
+// Sends `target` one tick of its timer `timerId`, as the timer itself would.
+inline void tick(QObject &target, int timerId)
+{
+    QTimerEvent event(timerId);
+    QCoreApplication::sendEvent(&target, &event);
+}
+
 // Runs the application's event loop; a loop that nothing ends within five
 // seconds ends with `unended`.
 inline int runEventLoop(int unended)
