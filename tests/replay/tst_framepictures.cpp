@@ -70,6 +70,16 @@ QVector<QImage> tracePictures(const QTemporaryDir &dir, const QString &name,
     return pictures;
 }
 
+// Ticks the window's timers as they fall due until frame `frame` ticks, at
+// 16 (frame + 1) ms: the 1000 ms samples of the frame rate first, then the frame.
+void tickFrame(View &view, int frame)
+{
+    const auto samplesBefore = [](int k) { return (16 * (k + 1) - 1) / 1000; };
+    for (int sample = samplesBefore(frame - 1); sample < samplesBefore(frame); ++sample)
+        tick(view, view.fpsTimerId);
+    tick(view, view.frameTimerId);
+}
+
 } // namespace
 
 // Pictures of frames: the frame rate the debug line shows, and the pictures
@@ -104,16 +114,8 @@ void TestFramePictures::initTestCase()
 void TestFramePictures::fpsAsTheWindowCountsIt()
 {
     View view;
-    qint64 nextSample = 1000;
     for (int frame = 0; frame < 400; ++frame) {
-        const qint64 at = 16 * (qint64(frame) + 1);
-        while (nextSample < at) {
-            QTimerEvent sample(view.fpsTimerId);
-            QCoreApplication::sendEvent(&view, &sample);
-            nextSample += 1000;
-        }
-        QTimerEvent tick(view.frameTimerId);
-        QCoreApplication::sendEvent(&view, &tick);
+        tickFrame(view, frame);
         QCOMPARE(FramePictures::fpsAt(frame), view.fps);
     }
     QCOMPARE(FramePictures::fpsAt(61), 0);
@@ -155,15 +157,8 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     PARSE_SCRIPT(steps, script);
     Joystick::inst()->addSource(new InputScript(steps));
 
-    qint64 nextSample = 1000;
     for (int frame = 0; frame < pictureFrames; ++frame) {
-        while (nextSample < 16 * (qint64(frame) + 1)) {
-            QTimerEvent sample(view.fpsTimerId);
-            QCoreApplication::sendEvent(&view, &sample);
-            nextSample += 1000;
-        }
-        QTimerEvent tick(view.frameTimerId);
-        QCoreApplication::sendEvent(&view, &tick);
+        tickFrame(view, frame);
         const QImage grabbed = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(grabbed.size(), screen.isValid() ? screen : QSize(640, 480));
         QVERIFY2(grabbed == traced.at(frame),
