@@ -1,8 +1,6 @@
 // The real game on Qt's vnc platform, the board's display path without the
 // hardware and without any X server: looked at and played through libvncclient.
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -10,15 +8,10 @@
 #include <cstdarg>
 #include <rfb/rfbclient.h>
 
+#include "gamerun.h"
 #include "screenmatch.h"
 
 namespace {
-
-QString binDir()
-{
-    const QByteArray dir = qgetenv("SHMUP_BIN_DIR");
-    return dir.isEmpty() ? QStringLiteral(SHMUP_BIN_DIR) : QString::fromLocal8Bit(dir);
-}
 
 // libvncclient's last message, which says why a call failed.
 QString vncMessage;
@@ -74,14 +67,12 @@ private slots:
 private:
     void startGame(const QSize &screen);
     void connectTo(int port);
-    void waitUntil(qint64 ms) const;
     QImage grab();
     QString stderrText();
 
-    QProcess game;
+    GameRun game;
     QTemporaryDir runtimeDir;
     rfbClient *vnc = nullptr;
-    QElapsedTimer started;
 };
 
 // libvncclient's messages are kept for the failures; a key sent to a game that
@@ -94,10 +85,7 @@ void E2eVnc::initTestCase()
 
 void E2eVnc::cleanup()
 {
-    if (game.state() != QProcess::NotRunning) {
-        game.kill();
-        game.waitForFinished(5000);
-    }
+    game.stop();
     if (vnc) {
         free(vnc->frameBuffer); // the client's own clean-up leaves it
         rfbClientCleanup(vnc);
@@ -117,15 +105,12 @@ void E2eVnc::startGame(const QSize &screen)
     // As systemd gives a session; without it Qt warns on stderr.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
     game.setProcessEnvironment(env);
-    game.setWorkingDirectory(binDir());
-    game.setProgram(binDir() + QStringLiteral("/shmup"));
-    game.setArguments({QStringLiteral("-platform"), QStringLiteral("vnc:size=%1x%2:port=%3")
-                                                        .arg(screen.width())
-                                                        .arg(screen.height())
-                                                        .arg(port)});
-    game.start();
-    QVERIFY2(game.waitForStarted(5000), qPrintable(game.errorString()));
-    started.start();
+    QVERIFY2(
+        game.startFromBinDir({QStringLiteral("-platform"), QStringLiteral("vnc:size=%1x%2:port=%3")
+                                                               .arg(screen.width())
+                                                               .arg(screen.height())
+                                                               .arg(port)}),
+        qPrintable(game.errorString()));
     connectTo(port);
     QVERIFY(vnc);
     QCOMPARE(QSize(vnc->width, vnc->height), screen);
@@ -155,12 +140,6 @@ void E2eVnc::connectTo(int port)
             QThread::msleep(50);
         }
     }
-}
-
-void E2eVnc::waitUntil(qint64 ms) const
-{
-    while (started.elapsed() < ms)
-        QTest::qWait(10);
 }
 
 // The whole screen as it is now (none if the game could not be reached): a full
@@ -217,7 +196,7 @@ void E2eVnc::pictureOnScreen()
     startGame(screen);
     // The ship waits at (320, 352) from its 65th frame (about 1.05 s in) until
     // the first enemy reaches it, near frame 178 (2.8 s): look in between.
-    waitUntil(1900);
+    game.waitUntil(1900);
     const QImage picture = grab();
     QCOMPARE(picture.size(), screen);
     const QRect area(offset, QSize(640, 480) * factor);
@@ -261,7 +240,7 @@ void E2eVnc::pictureOnScreen()
 void E2eVnc::shrunkPictureShowsTheShip()
 {
     startGame(QSize(480, 272));
-    waitUntil(1900);
+    game.waitUntil(1900);
     const QImage picture = grab();
     QCOMPARE(picture.size(), QSize(480, 272));
     const QRect area(58, 0, 363, 272);
@@ -295,7 +274,7 @@ void E2eVnc::shrunkPictureShowsTheShip()
 void E2eVnc::keysSteerAndFire()
 {
     startGame(QSize(640, 480));
-    waitUntil(1300); // the ship is active from about 1.05 s
+    game.waitUntil(1300); // the ship is active from about 1.05 s
     QVERIFY(vnc && SendKeyEvent(vnc, XK_Left, TRUE));
     QVERIFY(SendKeyEvent(vnc, XK_z, TRUE));
     QTest::qWait(400); // about 25 frames at 4 pixels a frame
@@ -324,7 +303,7 @@ void E2eVnc::quitting()
 {
     QFETCH(int, signal);
     startGame(QSize(800, 600));
-    waitUntil(1000);
+    game.waitUntil(1000);
     QVERIFY(!grab().isNull()); // the game is up and drawing
     if (signal == 0) {
         QVERIFY(SendKeyEvent(vnc, XK_Escape, TRUE) && SendKeyEvent(vnc, XK_Escape, FALSE));
