@@ -1,7 +1,8 @@
 # Shared by the shell tests that make many checks and report every failure:
 # sourced, not run. `fail MESSAGE` says a check failed and counts it;
 # `end_checks MESSAGE [WHAT]` then exits with status 1 if any failed (saying
-# "N check(s) of WHAT failed"), or prints MESSAGE.
+# "N check(s) of WHAT failed"), or prints MESSAGE. `junk SEED` writes 4096
+# random bytes, the same for the same SEED on every run.
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -13,4 +14,10 @@ end_checks() {
         exit 1
     fi
     echo "$1"
+}
+junk() {
+    local bytes=""
+    RANDOM="$1"
+    for _ in $(seq 4096); do printf -v bytes '%s\\%03o' "$bytes" $((RANDOM % 256)); done
+    printf "$bytes"
 }
