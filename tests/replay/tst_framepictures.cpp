@@ -84,12 +84,11 @@ void tickFrame(View &view, int frame)
 
 // Pictures of frames: the frame rate the debug line shows, and the pictures
 // themselves against a real window's paint.
-class TestFramePictures : public QObject {
+class TestFramePictures : public WorldTest {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanupTestCase() { resetWorld(); }
     void fpsAsTheWindowCountsIt();
     void picturesAreTheWindowsPaint_data();
     void picturesAreTheWindowsPaint();
@@ -145,7 +144,6 @@ void TestFramePictures::picturesAreTheWindowsPaint()
             : pictures;
     QCOMPARE(traced.size(), pictureFrames);
 
-    resetWorld();
     const QString binDir = QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath();
     const QString saved = QDir::currentPath();
     QDir::setCurrent(binDir);
