@@ -1,8 +1,10 @@
 # Shared by the shell tests that make many checks and report every failure:
 # sourced, not run. `fail MESSAGE` says a check failed and counts it;
 # `end_checks MESSAGE [WHAT]` then exits with status 1 if any failed (saying
-# "N check(s) of WHAT failed"), or prints MESSAGE. `junk SEED` writes 4096
-# random bytes, the same for the same SEED on every run.
+# "N check(s) of WHAT failed"), or prints MESSAGE. `refused NAME COMMAND...`
+# checks that COMMAND ends with status 2, nothing on stdout and one line on
+# stderr, which it leaves in $work/err. `junk SEED` writes 4096 random bytes,
+# the same for the same SEED on every run.
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -14,6 +16,14 @@ end_checks() {
         exit 1
     fi
     echo "$1"
+}
+refused() {
+    local name="$1" status=0
+    shift
+    "$@" >"$work/out" 2>"$work/err" || status=$?
+    [ "$status" -eq 2 ] || fail "$name: status $status, not 2"
+    [ ! -s "$work/out" ] || fail "$name: printed on stdout"
+    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$name: not one line on stderr: $(head -c 300 "$work/err")"
 }
 junk() {
     local bytes=""
