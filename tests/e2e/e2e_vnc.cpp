@@ -143,8 +143,8 @@ void E2eVnc::connectTo(int port)
 }
 
 // The whole screen as it is now (none if the game could not be reached): a full
-// update is asked for, and as an update asked for before may still be on its
-// way, the second one to arrive shows it.
+// update is asked for; libvncclient asks for the next update after each one,
+// so an older answer may still be on its way and the second to arrive counts.
 QImage E2eVnc::grab()
 {
     if (!vnc)
