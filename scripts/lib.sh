@@ -8,10 +8,12 @@ SHMUP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # aborts in a Wayland session that has no XWayland); weston is the headless
 # compositor the Wayland end-to-end test runs the game in. libqt6opengl6-dev
 # builds the OpenGL presenter (Qt 5 has it in qtbase5-dev); apitrace counts
-# what the presenter uploads.
+# what the presenter uploads; libvncserver-dev brings libvncclient, through
+# which the vnc end-to-end test looks at the game.
 SHMUP_PACKAGES=(cmake make g++ qt6-base-dev libqt6opengl6-dev qtbase5-dev libgl-dev libx11-dev
                 xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev
                 qt6-wayland qtwayland5 weston apitrace
+                pkg-config libvncserver-dev
                 dpkg-dev lintian desktop-file-utils appstream man-db)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).

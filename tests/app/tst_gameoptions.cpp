@@ -2,6 +2,19 @@
 
 #include "app/gameoptions.h"
 
+namespace {
+// Parses the game's name followed by `arguments`; `passedOn` gets those left to Qt.
+GameOptions::Result parse(QStringList arguments, QStringList &passedOn)
+{
+    arguments.prepend(QStringLiteral("shmup"));
+    QVector<int> passOn;
+    const GameOptions::Result result = GameOptions().parse(arguments, passOn);
+    for (const int index : std::as_const(passOn))
+        passedOn.append(arguments.at(index));
+    return result;
+}
+} // namespace
+
 // The command line: our options are taken out, Qt's are passed on untouched.
 class tst_GameOptions : public QObject {
     Q_OBJECT
@@ -41,14 +54,8 @@ void tst_GameOptions::passesQtOptionsOn()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, passedOn);
-    arguments.prepend(QStringLiteral("shmup"));
-    GameOptions options;
-    QVector<int> passOn;
-    const GameOptions::Result result = options.parse(arguments, passOn);
-    QCOMPARE(int(result.outcome), int(GameOptions::Outcome::Run));
     QStringList got;
-    for (const int index : std::as_const(passOn))
-        got.append(arguments.at(index));
+    QCOMPARE(int(parse(arguments, got).outcome), int(GameOptions::Outcome::Run));
     passedOn.prepend(QStringLiteral("shmup"));
     QCOMPARE(got, passedOn);
 }
@@ -100,10 +107,8 @@ void tst_GameOptions::exitsWithoutRunning()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, output);
-    arguments.prepend(QStringLiteral("shmup"));
-    GameOptions options;
-    QVector<int> passOn;
-    const GameOptions::Result result = options.parse(arguments, passOn);
+    QStringList passedOn;
+    const GameOptions::Result result = parse(arguments, passedOn);
     QCOMPARE(int(result.outcome), int(GameOptions::Outcome::Exit));
     QCOMPARE(result.status, status);
     QVERIFY2(result.output.contains(output), qPrintable(result.output));

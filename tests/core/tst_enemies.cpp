@@ -57,7 +57,6 @@ bool isEnemyBullet(Task *t)
 
 void TestEnemies::aimingEnemyFiresFiveBulletsOnItsWayDown()
 {
-    TaskManager *manager = TaskManager::inst();
     manager->setMyShipPos(PointF(320.0f, 352.0f));
     taskEnemy1 enemy(PointF(100.0f, -16.0f), 0, PointF(0.0f, 2.0f));
 
@@ -97,7 +96,6 @@ void TestEnemies::aimsFromItsPositionAfterTheMove()
 {
     QFETCH(PointF, ship);
     QFETCH(PointF, expected);
-    TaskManager *manager = TaskManager::inst();
     manager->setMyShipPos(ship);
     taskEnemy1 enemy(PointF(100.0f, 98.0f), 0, PointF(0.0f, 2.0f));
 
@@ -117,7 +115,6 @@ void TestEnemies::aimsFromItsPositionAfterTheMove()
 
 void TestEnemies::stillFiresInTheFrameItLeaves()
 {
-    TaskManager *manager = TaskManager::inst();
     manager->setMyShipPos(PointF(320.0f, 352.0f));
     taskEnemy1 enemy(PointF(100.0f, 479.0f), 0, PointF(0.0f, 2.0f));
 
@@ -130,7 +127,6 @@ void TestEnemies::stillFiresInTheFrameItLeaves()
 
 void TestEnemies::fireCounterWraps()
 {
-    TaskManager *manager = TaskManager::inst();
     taskEnemy1 enemy(PointF(100.0f, 100.0f), 0, PointF(0.0f, 0.0f));
     enemy.fireCounter = INT_MAX;
 
@@ -223,7 +219,6 @@ void TestEnemies::damageRule()
     QFETCH(int, contactsToDie);
     QFETCH(int, explosions);
     QFETCH(int, smallEnemies);
-    TaskManager *manager = TaskManager::inst();
     const PointF pos(200.0f, 150.0f);
     std::unique_ptr<TaskChara> chara;
     if (kind == QLatin1String("enemy1"))
@@ -258,7 +253,6 @@ void TestEnemies::damageRule()
 
 void TestEnemies::splitDrawsTwentyRandValuesInOrder()
 {
-    TaskManager *manager = TaskManager::inst();
     const PointF pos(200.5f, 100.0f);
     taskEnemy2 large(pos, 0, PointF(1.0f, 2.0f), 0);
     large.damage = 100;

@@ -88,7 +88,6 @@ QStringList kindsFrom(int from)
 
 void TestScene::gameStartsWithStarfieldShipDirector()
 {
-    TaskManager *manager = TaskManager::inst();
     Texture::inst()->deleteTexture(SpriteSheet::name());
     auto *director = new taskMain;
     manager->addTask(director);
@@ -113,7 +112,6 @@ void TestScene::gameStartsWithStarfieldShipDirector()
 
 void TestScene::firstFrameDrawsStarWrapsBeforeTheDirector()
 {
-    TaskManager *manager = TaskManager::inst();
     manager->addTask(new taskMain);
     auto *bg = static_cast<taskBG *>(manager->tasks.first());
     for (Star &s : bg->stars)
@@ -358,7 +356,6 @@ void TestScene::starShiftsWithTheShip()
 
 void TestScene::explosionPlaysTwelveFrames()
 {
-    TaskManager *manager = TaskManager::inst();
     auto *explosion = new taskExplode(PointF(10.5f, 20.0f), 0);
     manager->addTask(explosion);
     const int cells[] = {0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4};

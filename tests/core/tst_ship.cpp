@@ -29,7 +29,6 @@ private slots:
 
 void TestShip::fliesInAndWaitsWithoutInput()
 {
-    TaskManager *manager = TaskManager::inst();
     auto *ship = new taskMyShip(PointF(320.0f, 480.0f), 0);
     manager->addMyTask(ship);
 
@@ -53,7 +52,6 @@ void TestShip::fliesInAndWaitsWithoutInput()
 
 void TestShip::readsTheJoystickFromItsSixtySixthFrame()
 {
-    TaskManager *manager = TaskManager::inst();
     Joystick::inst()->dir = 1;
     Joystick::inst()->triggers[0] = true;
     auto *ship = new taskMyShip(PointF(320.0f, 480.0f), 0);
@@ -137,7 +135,6 @@ void TestShip::clampsEachAxisOnItsOwn()
 
 void TestShip::firesOneShotPerFrameWhileTriggerZeroIsHeld()
 {
-    TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(638.0f, 100.0f));
     Joystick *joystick = Joystick::inst();
 
@@ -165,7 +162,6 @@ void TestShip::firesOneShotPerFrameWhileTriggerZeroIsHeld()
 
 void TestShip::ignoresHitsUnlessActive()
 {
-    TaskManager *manager = TaskManager::inst();
     auto *ship = new taskMyShip(PointF(320.0f, 400.0f), 0);
     manager->addMyTask(ship);
 
@@ -191,7 +187,6 @@ void TestShip::ignoresHitsUnlessActive()
 
 void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls()
 {
-    TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(100.5f, 200.0f));
     ship->addDamage(1);
     srand(1);
@@ -208,7 +203,6 @@ void TestShip::destructionLeavesEightExplosionsFromSixteenRandCalls()
 
 void TestShip::respawnsOnThe122ndFrameAfterDestruction()
 {
-    TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(200.0f, 300.0f));
     ship->addDamage(1);
     ship->addDamage(1);
@@ -243,7 +237,6 @@ void TestShip::respawnsOnThe122ndFrameAfterDestruction()
 
 void TestShip::warnsAboutAnInvalidState()
 {
-    TaskManager *manager = TaskManager::inst();
     taskMyShip *ship = activeShipAt(PointF(100.0f, 200.0f));
     ship->state = 3;
     Joystick::inst()->dir = 1;

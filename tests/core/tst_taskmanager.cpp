@@ -331,20 +331,15 @@ void TestTaskManager::deletion_data()
     // One task per letter; upper case ones die in this frame.
     QTest::addColumn<QString>("tasks");
     QTest::addColumn<QString>("survivors");
-    QTest::newRow("none dead") << "abc"
-                               << "abc";
-    QTest::newRow("all dead") << "ABC"
-                              << "";
-    QTest::newRow("first dead") << "Abc"
-                                << "bc";
-    QTest::newRow("last dead") << "abC"
-                               << "ab";
-    QTest::newRow("two adjacent dead, then a live one") << "aBCd"
-                                                        << "ad";
-    QTest::newRow("three adjacent dead at the front") << "ABCde"
-                                                      << "de";
-    QTest::newRow("alternating") << "aBcDeF"
-                                 << "ace";
+    QTest::newRow("none dead") << QStringLiteral("abc") << QStringLiteral("abc");
+    QTest::newRow("all dead") << QStringLiteral("ABC") << QStringLiteral("");
+    QTest::newRow("first dead") << QStringLiteral("Abc") << QStringLiteral("bc");
+    QTest::newRow("last dead") << QStringLiteral("abC") << QStringLiteral("ab");
+    QTest::newRow("two adjacent dead, then a live one")
+        << QStringLiteral("aBCd") << QStringLiteral("ad");
+    QTest::newRow("three adjacent dead at the front")
+        << QStringLiteral("ABCde") << QStringLiteral("de");
+    QTest::newRow("alternating") << QStringLiteral("aBcDeF") << QStringLiteral("ace");
 }
 
 void TestTaskManager::deletion()

@@ -18,22 +18,14 @@ public:
     void poll(InputState &) override { ++polls; }
     int polls = 0;
 };
-
-void tick(View &view, int timerId)
-{
-    QTimerEvent event(timerId);
-    QCoreApplication::sendEvent(&view, &event);
-}
 } // namespace
 
 // The game window: its size, its two timers and the debug line.
 // No test runs the event loop, so only the ticks sent here reach the window.
-class TestView : public QObject {
+class TestView : public WorldTest {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanupTestCase();
     void fixedSize();
     void debugLineBeforeFirstTick();
     void timerTicks_data();
@@ -42,16 +34,6 @@ private slots:
 private:
     static bool showsDebugLine(View &view, const QString &text);
 };
-
-void TestView::init()
-{
-    resetWorld();
-}
-
-void TestView::cleanupTestCase()
-{
-    resetWorld();
-}
 
 // Renders the window and compares the debug line's area with `text` drawn
 // the same way on a fresh image: the window's font and colours, opaque background.

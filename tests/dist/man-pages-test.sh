@@ -9,7 +9,7 @@ man_dir="$2"
 command -v man >/dev/null \
     || { echo "FAIL: man not found; install man-db (scripts/lib.sh lists it)" >&2; exit 1; }
 
-failures=0
+source "$(dirname "$0")/../support/checks.sh"
 # "--name ARG" for each option of --help: an indented option, and its
 # argument when one follows in capitals (N, FILE, WxH).
 help_options() {
@@ -28,20 +28,18 @@ for program in shmup shmup-trace; do
     page="$man_dir/$program.6"
     in_help="$(help_options "$program")"
     in_page="$(page_options "$page")"
-    [ -n "$in_help" ] || { echo "FAIL: $program --help lists no option" >&2; failures=$((failures + 1)); }
+    [ -n "$in_help" ] || fail "$program --help lists no option"
     if [ "$in_help" != "$in_page" ]; then
-        echo "FAIL: the options of $program --help (<) and of $page (>) differ:" >&2
+        fail "the options of $program --help (<) and of $page (>) differ:"
         diff <(echo "$in_help") <(echo "$in_page") | grep '^[<>]' >&2 || true
-        failures=$((failures + 1))
     fi
     # As lintian runs it: anything on stderr is a fault of the page.
     warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
         man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)"
     if [ -n "$warnings" ]; then
-        echo "FAIL: man --warnings on $page:" >&2
+        fail "man --warnings on $page:"
         echo "$warnings" >&2
-        failures=$((failures + 1))
     fi
 done
-[ "$failures" -eq 0 ] || { echo "$failures check(s) of the manual pages failed" >&2; exit 1; }
-echo "The manual pages list the programs' options and nothing else, and man finds no fault"
+end_checks "The manual pages list the programs' options and nothing else, and man finds no fault" \
+    "the manual pages"

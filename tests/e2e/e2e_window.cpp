@@ -1,24 +1,13 @@
 // The real game in a real X server, checked from outside its process: the
 // window, what it shows, keys, and closing it as a window manager does.
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QtTest>
 
+#include "gamerun.h"
 #include "screenmatch.h"
 #include "x11window.h"
-
-namespace {
-
-QString binDir()
-{
-    const QByteArray dir = qgetenv("SHMUP_BIN_DIR");
-    return dir.isEmpty() ? QStringLiteral(SHMUP_BIN_DIR) : QString::fromLocal8Bit(dir);
-}
-
-} // namespace
 
 class E2eWindow : public QObject {
     Q_OBJECT
@@ -33,12 +22,10 @@ private slots:
 private:
     void startGame(const QStringList &arguments);
     QImage grab() const { return X11Window::grab(window); }
-    void waitUntil(qint64 ms) const;
     void xdotool(const QStringList &args) const;
     void closeAndCheckExit();
 
-    QProcess game;
-    QElapsedTimer started;
+    GameRun game;
     unsigned long window = 0;
 };
 
@@ -52,21 +39,12 @@ void E2eWindow::init()
 
 void E2eWindow::cleanup()
 {
-    if (game.state() != QProcess::NotRunning) {
-        game.kill();
-        game.waitForFinished(5000);
-    }
+    game.stop();
 }
 
-// Started from its bin folder, as a user does, so that it finds ../img/edge1.png.
 void E2eWindow::startGame(const QStringList &arguments)
 {
-    game.setWorkingDirectory(binDir());
-    game.setProgram(binDir() + QStringLiteral("/shmup"));
-    game.setArguments(arguments);
-    game.start();
-    QVERIFY2(game.waitForStarted(5000), qPrintable(game.errorString()));
-    started.start();
+    QVERIFY2(game.startFromBinDir(arguments), qPrintable(game.errorString()));
     QProcess search;
     search.start(QStringLiteral("xdotool"),
                  {QStringLiteral("search"), QStringLiteral("--sync"),
@@ -75,12 +53,6 @@ void E2eWindow::startGame(const QStringList &arguments)
     QVERIFY(search.waitForFinished(10000));
     window = search.readAllStandardOutput().split('\n').value(0).toULong();
     QVERIFY2(window != 0, "the game's window did not appear");
-}
-
-void E2eWindow::waitUntil(qint64 ms) const
-{
-    while (started.elapsed() < ms)
-        QTest::qWait(10);
 }
 
 void E2eWindow::xdotool(const QStringList &args) const
@@ -106,7 +78,7 @@ void E2eWindow::windowShowsTheGame()
 {
     // The ship waits at (320, 352) from its 65th frame (about 1.05 s in) until
     // the first enemy reaches it, near frame 178 (2.8 s): look in between.
-    waitUntil(1900);
+    game.waitUntil(1900);
     const QImage picture = grab();
     QCOMPARE(picture.size(), QSize(640, 480));
 
@@ -131,7 +103,7 @@ void E2eWindow::windowShowsTheGame()
 
 void E2eWindow::keysSteerAndFire()
 {
-    waitUntil(1300); // the ship is active from about 1.05 s
+    game.waitUntil(1300); // the ship is active from about 1.05 s
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
     xdotool({QStringLiteral("keydown"), QStringLiteral("Left"), QStringLiteral("z")});
     QTest::qWait(400); // about 25 frames at 4 pixels a frame
@@ -149,7 +121,7 @@ void E2eWindow::keysSteerAndFire()
 // picture sits at 1x in its middle, black around it.
 void E2eWindow::fullScreenOnADesktop()
 {
-    waitUntil(1900);
+    game.waitUntil(1900);
     const QImage picture = grab();
     QCOMPARE(picture.size(), QSize(1024, 768));
     const QRect area(192, 144, 640, 480);

@@ -1,20 +1,9 @@
 // libFuzzer target: InputScript::parse on any bytes. Besides not crashing, the
 // result must hold what the parser promises, or the target aborts.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
+#include "fuzzcheck.h"
 #include "input/inputscript.h"
-
-namespace {
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

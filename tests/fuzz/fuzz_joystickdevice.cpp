@@ -3,20 +3,11 @@
 // the first byte; the outcome must not depend on where the reads were cut.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
+#include "fuzzcheck.h"
 #include "input/joystickdevice.h"
 
 namespace {
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
-        std::abort();
-    }
-}
-
 bool inRange(const InputState &held)
 {
     return held.x >= -1 && held.x <= 1 && held.y >= -1 && held.y <= 1;

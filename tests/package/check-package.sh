@@ -21,11 +21,7 @@ arch="$2"
 version="$3"
 sysroot="${4:-}"
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/../support/checks.sh"
 
 [ -f "$deb" ] || { echo "FAIL: no package at $deb; build it with cpack" >&2; exit 1; }
 echo "Checking $deb"
@@ -262,8 +258,4 @@ else
     fail "the installed shmup-trace did not use ../img/edge1.png before its own sheet"
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) of $deb failed" >&2
-    exit 1
-fi
-echo "The package holds what it must: $deb"
+end_checks "The package holds what it must: $deb" "$deb"

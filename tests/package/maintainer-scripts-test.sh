@@ -24,11 +24,7 @@ for tool in systemctl deb-systemd-invoke; do
     chmod +x "$work/stubs/$tool"
 done
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/../support/checks.sh"
 # run SCRIPT ARGS...: one maintainer script, as dpkg would call it.
 run() {
     local script="$1"
@@ -71,5 +67,5 @@ left="$(find "$root/etc" "$root/var" -name "$unit*" 2>/dev/null || true)"
 if [ -s "$work/calls" ] && grep -qE 'start|enable' "$work/calls"; then
     fail "the scripts asked to start or enable the unit: $(cat "$work/calls")"
 fi
-[ "$failures" -eq 0 ] || { echo "$failures check(s) of the maintainer scripts failed" >&2; exit 1; }
-echo "The maintainer scripts tell systemd of the unit and forget it, never enabling it"
+end_checks "The maintainer scripts tell systemd of the unit and forget it, never enabling it" \
+    "the maintainer scripts"

@@ -69,12 +69,11 @@ QString rectText(const QRect &r)
 
 // The game's 640x480 picture on screens of other sizes: centred on black,
 // scaled up by whole factors, or shrunk with its aspect kept.
-class TestPresentation : public QObject {
+class TestPresentation : public WorldTest {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanupTestCase();
     void placement_data();
     void placement();
     void fullScreenPlatforms();
@@ -104,11 +103,6 @@ void TestPresentation::init()
 {
     resetWorld();
     useSheet(QImage(QStringLiteral(SHMUP_SOURCE_DIR "/") + SpriteSheet::file()));
-}
-
-void TestPresentation::cleanupTestCase()
-{
-    resetWorld();
 }
 
 // The window's picture after `frames` frames of the default game, as the

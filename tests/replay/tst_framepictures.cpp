@@ -70,16 +70,25 @@ QVector<QImage> tracePictures(const QTemporaryDir &dir, const QString &name,
     return pictures;
 }
 
+// Ticks the window's timers as they fall due until frame `frame` ticks, at
+// 16 (frame + 1) ms: the 1000 ms samples of the frame rate first, then the frame.
+void tickFrame(View &view, int frame)
+{
+    const auto samplesBefore = [](int k) { return (16 * (k + 1) - 1) / 1000; };
+    for (int sample = samplesBefore(frame - 1); sample < samplesBefore(frame); ++sample)
+        tick(view, view.fpsTimerId);
+    tick(view, view.frameTimerId);
+}
+
 } // namespace
 
 // Pictures of frames: the frame rate the debug line shows, and the pictures
 // themselves against a real window's paint.
-class TestFramePictures : public QObject {
+class TestFramePictures : public WorldTest {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanupTestCase() { resetWorld(); }
     void fpsAsTheWindowCountsIt();
     void picturesAreTheWindowsPaint_data();
     void picturesAreTheWindowsPaint();
@@ -104,16 +113,8 @@ void TestFramePictures::initTestCase()
 void TestFramePictures::fpsAsTheWindowCountsIt()
 {
     View view;
-    qint64 nextSample = 1000;
     for (int frame = 0; frame < 400; ++frame) {
-        const qint64 at = 16 * (qint64(frame) + 1);
-        while (nextSample < at) {
-            QTimerEvent sample(view.fpsTimerId);
-            QCoreApplication::sendEvent(&view, &sample);
-            nextSample += 1000;
-        }
-        QTimerEvent tick(view.frameTimerId);
-        QCoreApplication::sendEvent(&view, &tick);
+        tickFrame(view, frame);
         QCOMPARE(FramePictures::fpsAt(frame), view.fps);
     }
     QCOMPARE(FramePictures::fpsAt(61), 0);
@@ -143,7 +144,6 @@ void TestFramePictures::picturesAreTheWindowsPaint()
             : pictures;
     QCOMPARE(traced.size(), pictureFrames);
 
-    resetWorld();
     const QString binDir = QFileInfo(QStringLiteral(SHMUP_TRACE)).absolutePath();
     const QString saved = QDir::currentPath();
     QDir::setCurrent(binDir);
@@ -155,15 +155,8 @@ void TestFramePictures::picturesAreTheWindowsPaint()
     PARSE_SCRIPT(steps, script);
     Joystick::inst()->addSource(new InputScript(steps));
 
-    qint64 nextSample = 1000;
     for (int frame = 0; frame < pictureFrames; ++frame) {
-        while (nextSample < 16 * (qint64(frame) + 1)) {
-            QTimerEvent sample(view.fpsTimerId);
-            QCoreApplication::sendEvent(&view, &sample);
-            nextSample += 1000;
-        }
-        QTimerEvent tick(view.frameTimerId);
-        QCoreApplication::sendEvent(&view, &tick);
+        tickFrame(view, frame);
         const QImage grabbed = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(grabbed.size(), screen.isValid() ? screen : QSize(640, 480));
         QVERIFY2(grabbed == traced.at(frame),

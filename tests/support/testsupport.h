@@ -205,9 +205,13 @@ inline bool runUnprivileged(const std::function<void()> &work, QStringList &warn
 }
 
 // Starts each test function of a class from a fresh world and leaves one
-// behind; a test class derives from it instead of from QObject.
+// behind; a test class derives from it instead of from QObject. `manager` is
+// the game's task manager.
 class WorldTest : public QObject {
     Q_OBJECT
+
+protected:
+    TaskManager *const manager = TaskManager::inst();
 
 private slots:
     void init() { resetWorld(); }
@@ -242,6 +246,13 @@ inline int shotsInPlay()
     for (Task *task : std::as_const(TaskManager::inst()->tasks))
         count += dynamic_cast<taskMyBullet *>(task) != nullptr;
     return count;
+}
+
+// Sends `target` one tick of its timer `timerId`, as the timer itself would.
+inline void tick(QObject &target, int timerId)
+{
+    QTimerEvent event(timerId);
+    QCoreApplication::sendEvent(&target, &event);
 }
 
 // Runs the application's event loop; a loop that nothing ends within five

@@ -164,15 +164,7 @@ run --frames "$frames" --input "$work/idle.txt" 2>/dev/null | cmp -s - "$work/no
 
 echo "Checking the error cases"
 printf '0 0 0\n# fine so far\n10 1\n' >"$work/short.txt"
-expect_error() {
-    local what="$1"
-    shift
-    local status=0
-    run "$@" >"$work/err.out" 2>"$work/err.err" || status=$?
-    [ "$status" -eq 2 ] || fail "$what: status $status, not 2"
-    [ ! -s "$work/err.out" ] || fail "$what: printed on stdout"
-    [ "$(wc -l <"$work/err.err")" -eq 1 ] || fail "$what: not one line on stderr: $(cat "$work/err.err")"
-}
+expect_error() { refused "$1" run "${@:2}"; }
 expect_error "unknown option" --bogus
 expect_error "negative frame count" --frames -5
 expect_error "frame count with junk" --frames 10x
@@ -181,10 +173,10 @@ expect_error "a flag with a value" --dump=1
 expect_error "one of ours with one dash" -frames 5
 expect_error "missing file" --input "$work/no-such-file.txt"
 expect_error "malformed line" --input "$work/short.txt"
-grep -q 'line 3' "$work/err.err" || fail "malformed line: the message does not name line 3"
+grep -q 'line 3' "$work/err" || fail "malformed line: the message does not name line 3"
 printf '0 0 0\n# check 5 0123\n' >"$work/badcheck.txt"
 expect_error "malformed check line, verifying" --input "$work/badcheck.txt" --verify
-grep -q 'line 2' "$work/err.err" || fail "malformed check line: the message does not name line 2"
+grep -q 'line 2' "$work/err" || fail "malformed check line: the message does not name line 2"
 run --frames 3 --input "$work/badcheck.txt" >/dev/null 2>&1 || fail "a malformed check line is not a comment when not verifying"
 expect_error "verify without a replay" --verify
 expect_error "pictures without frames" --png "$work/png"

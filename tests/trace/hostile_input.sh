@@ -21,12 +21,9 @@ run() {
 # expect_error NAME FILE PATTERN: status 2, empty stdout, one stderr line
 # that names FILE and matches the extended regular expression PATTERN.
 expect_error() {
-    local name="$1" file="$2" pattern="$3" status=0
-    timeout 60 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$trace" --frames 100 \
-        --input "$file" >"$work/out" 2>"$work/err" || status=$?
-    [ "$status" -eq 2 ] || fail "$name: status $status, not 2"
-    [ ! -s "$work/out" ] || fail "$name: printed on stdout"
-    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$name: not one line on stderr: $(head -c 300 "$work/err")"
+    local name="$1" file="$2" pattern="$3"
+    refused "$name" timeout 60 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$trace" \
+        --frames 100 --input "$file"
     grep -q -F "$file" "$work/err" || fail "$name: the message does not name the file"
     grep -q -E "$pattern" "$work/err" || fail "$name: message does not match /$pattern/: $(head -c 300 "$work/err")"
 }
@@ -42,10 +39,7 @@ printf '0 up 1\n' >"$work/word.txt"
 expect_error "bad number" "$work/word.txt" 'line 1: DIR "up" is not an integer'
 printf '0 0 0\n1 2\0 0\n' >"$work/nul.txt"
 expect_error "NUL byte" "$work/nul.txt" 'line 2: NUL byte'
-RANDOM=7 # the same junk on every run
-junk=""
-for _ in $(seq 4096); do printf -v junk '%s\\%03o' "$junk" $((RANDOM % 256)); done
-printf "$junk" >"$work/junk.bin"
+junk 7 >"$work/junk.bin"
 expect_error "random bytes" "$work/junk.bin" 'line [0-9]+: '
 { printf '0 0 0\n'; head -c 10485760 /dev/zero | tr '\0' '7'; printf ' 0 0\n'; } >"$work/long.txt"
 expect_error "10 MB line" "$work/long.txt" 'line 2: FRAME "7{24}\.\.\." is too large'
