@@ -39,7 +39,11 @@ PointerSource::~PointerSource()
 
 void PointerSource::handleEvent(QObject *receiver, const QEvent *event)
 {
-    const QEvent::Type type = event->type();
+    QEvent::Type type = event->type();
+    // A second press soon after the first (a quick second tap) may reach the
+    // widget as a double click alone (Qt 5 drops the press then): a press all the same.
+    if (type == QEvent::MouseButtonDblClick)
+        type = QEvent::MouseButtonPress;
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease)
         return;
