@@ -2,8 +2,8 @@
 # Runs once at boot inside the test machine made by kiosk-vm.sh: drives
 # shmup-kiosk.service on a real systemd, kernel and display, and prints what
 # it finds on the serial line, one "PASS what" or "FAIL what" line per check.
-# It asks the host (drive.py) through the serial line for what only the host
-# can do, and reads its answer on the second serial line:
+# It asks the host (drive.py) for what only the host can do, and reads its
+# answer, on the second serial line:
 #   MARK name     dump the screen to build-vm/shot-NAME.ppm
 #   LOOK name     ... and say whether it shows the game as the full screen should
 #   KEYS keys ms  press keys on the machine's keyboard (qemu's sendkey) for ms
@@ -29,10 +29,11 @@ fail() {
 }
 # Asks the host and waits up to two minutes for its one-line answer.
 ask() {
-    echo "$*"
+    echo "$*" >&3
     if ! read -r -t 120 reply <&3; then
         reply="no answer from the host to: $*"
     fi
+    [ "$1" = FRAME ] || echo "$*: $reply"
 }
 
 # Console 1's display mode (KDGETMODE) and keyboard mode (KDGKBMODE).
@@ -80,6 +81,17 @@ game_pid() {
 }
 mark() {
     ask "MARK $1"
+}
+# Asks the host to look at the screen, again for up to 30 s while it is all
+# black: a busy machine may take a while to show the game's first frame.
+look() {
+    local i=0
+    ask "LOOK $1"
+    while [ $i -lt 10 ] && [ "$reply" = "LOOK bad: the screen is black" ]; do
+        sleep 3
+        ask "LOOK $1"
+        i=$((i + 1))
+    done
 }
 # Waits up to 60 s for the login prompt on console 1.
 expect_prompt() {
@@ -141,6 +153,27 @@ check_replay() {
     pass "$what: the replay verifies ($verdict) and holds $(grep -Ec '^[0-9]' "$file") input" \
         "changes: $(grep -E '^[0-9]' "$file" | tr '\n' ',')"
 }
+# Waits up to a minute for the host to see the game show frame N or a later
+# one (of its first 240, as it plays when left alone) after earlier ones: a
+# frame left on the screen by a game before it does not count. Sets frame to
+# the one it saw, and rate to the frames a second it saw the game run.
+frame_from() {
+    local i=0 first=999999 since="" now
+    while [ $i -lt 300 ]; do
+        ask FRAME
+        now="$(date +%s.%N)"
+        frame="$(echo "$reply" | cut -d' ' -f2)"
+        i=$((i + 1))
+        [[ "$frame" =~ ^[0-9]+$ ]] || continue
+        [ "$frame" -ge "$first" ] || first=$frame since=$now
+        if [ "$frame" -ge "$1" ] && [ "$first" -lt "$1" ]; then
+            rate="$(awk -v f=$((frame - first)) -v t="$now" -v s="$since" \
+                'BEGIN { printf "%.1f", f / (t - s) }')"
+            return 0
+        fi
+    done
+    return 1
+}
 # The last frame the replay FILE reached, and the frame of its last input change.
 last_frame() { sed -n 's/^# check \([0-9]*\) .*$/\1/p' "$state_dir/$1" | tail -1; }
 last_input() { grep -E '^[0-9]' "$state_dir/$1" | tail -1 | cut -d' ' -f1; }
@@ -155,7 +188,7 @@ if [ "$boot" = rgb565 ]; then
     systemctl start shmup-kiosk
     expect "rgb565 started" kiosk=active getty=inactive console=graphics keyboard=off
     pid="$(game_pid)"
-    ask "LOOK rgb565"
+    look rgb565
     if [ "$bpp" != 16 ]; then
         fail "rgb565: the framebuffer has $bpp bits per pixel, not 16"
     elif [ "$(show MainPID)" != "$pid" ] || [ "$(show NRestarts)" != 0 ]; then
@@ -178,7 +211,7 @@ else
     expect "enabled" kiosk=active getty=inactive console=graphics keyboard=off
     pid="$(game_pid)"
     echo "game: $(ps -o user=,supgrp=,args= -p "$pid")"
-    ask "LOOK linuxfb"
+    look linuxfb
     case "$reply" in
     "LOOK ok"*) pass "linuxfb: ${reply#LOOK ok: }" ;;
     *) fail "linuxfb: $reply" ;;
@@ -273,7 +306,7 @@ UNIT
     # its own, over the console's), but turns the console's keyboard off.
     expect "eglfs started" kiosk=active getty=inactive keyboard=off
     pid="$(game_pid)"
-    ask "LOOK eglfs"
+    look eglfs
     drm="$(ls -l /proc/"$pid"/fd 2>/dev/null | grep -o '/dev/dri/card[0-9]*' | head -1)"
     if [ -z "$drm" ]; then
         fail "eglfs: the game has no /dev/dri/card* open: $(ls -l /proc/"$pid"/fd 2>&1 | tr '\n' ' ')"
@@ -328,29 +361,52 @@ UNIT
         fi
     fi
 
-    # A touch screen as big as the screen, plugged in while the game runs
-    # (linuxfb, the picture at 1x: a screen pixel is a game pixel): a finger
-    # goes down at the centre, drags 100 pixels to the left, stays, and lifts.
-    # The ship is in place from frame 64 and, left there, is hit at frame 178
-    # (100 pixels to the left, at frame 215): the game writes the recording's
-    # first lines as it shows its first frame, and the finger goes down 2.2 s
-    # later (about frame 110: 1.6 s was seen to give frame 72) and lifts 0.8 s
-    # after that.
+    # A touch screen as big as the screen (linuxfb, the picture at 1x: a
+    # screen pixel is a game pixel), plugged in while the game runs: the game
+    # opens it. Started again with it there, a finger goes down at the centre,
+    # drags 100 pixels to the left, stays, and lifts. Left alone, the ship
+    # waits in place from frame 64 until it is hit at frame 178, and never that
+    # long again (it is hit within 20 frames of each return): the finger goes
+    # down once the host sees frame 68 on the screen, and lifts 50 frames later
+    # (the ship needs 25 for 100 pixels), however fast the game runs.
     recording linuxfb touch.rec
-    rm -f "$state_dir/touch.rec"
+    rec="$state_dir/touch.rec"
     systemctl start shmup-kiosk
-    i=0
-    while [ $i -lt 1200 ] && [ ! -s "$state_dir/touch.rec" ]; do
-        sleep 0.05
-        i=$((i + 1))
-    done
     size="$(tr , x </sys/class/graphics/fb0/virtual_size)"
     x=$((${size%x*} / 2)) y=$((${size#*x} / 2))
-    if ! out="$(vpad --touch "$size" wait=2200 down=$x,$y wait=50 move=$((x - 25)),$y wait=50 \
-        move=$((x - 50)),$y wait=50 move=$((x - 75)),$y wait=50 move=$((x - 100)),$y wait=600 up \
-        wait=500 2>&1)"; then
-        fail "touch: the virtual touch screen could not be made: $out"
+    said="$(mktemp)"
+    exec {vpad_in}> >(exec vpad --touch "$size" >"$said" 2>&1)
+    vpad_pid=$!
+    echo "opened-by=$(game_pid)" >&"$vpad_in"
+    i=0
+    while [ $i -lt 700 ] && ! grep -q '^opened by' "$said" && ! grep -q '^vpad' "$said"; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    timing="no finger"
+    if ! grep -q '^opened by' "$said"; then
+        fail "touch: the game did not open the touch screen plugged in: $(tr '\n' ' ' <"$said")"
+    else
+        systemctl stop shmup-kiosk
+        rm -f "$rec"
+        systemctl start shmup-kiosk
+        if ! frame_from 68; then
+            fail "touch: the host did not see the game's frame 68 or a later one: $reply"
+        elif [ "$frame" -gt 110 ] || awk -v r="$rate" 'BEGIN { exit !(r < 2) }'; then
+            fail "touch: the host saw the game reach frame $frame at $rate frames a second:" \
+                "too late, or too slow, to time the drag"
+        else
+            # Once touched, the game no longer plays as it does left alone:
+            # the finger lifts 50 frames later by the rate seen so far.
+            printf '%s\n' "down=$x,$y" wait=30 "move=$((x - 25)),$y" wait=30 "move=$((x - 50)),$y" \
+                wait=30 "move=$((x - 75)),$y" wait=30 "move=$((x - 100)),$y" \
+                "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 50000 / r - 120 }')" up >&"$vpad_in"
+            timing="the finger go down at frame $frame, the game running $rate frames a second"
+        fi
     fi
+    echo wait=300 >&"$vpad_in"
+    exec {vpad_in}>&-
+    wait "$vpad_pid" || fail "touch: the virtual touch screen failed: $(tr '\n' ' ' <"$said")"
     expect "touch: the game runs" kiosk=active getty=inactive console=graphics keyboard=off restarts=0
     systemctl stop shmup-kiosk
     expect "touch: systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
@@ -360,16 +416,19 @@ UNIT
     # before the first move), fire alone once there, nothing once lifted; and
     # the ship, when the finger lifted, 100 game pixels left of where it
     # waited, at (320, 352).
-    if [ -s "$state_dir/touch.rec" ]; then
-        kinds="$(grep -E '^[0-9]' "$state_dir/touch.rec" | cut -d' ' -f2- | uniq | tr '\n' '|')"
-        at="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --input "$state_dir/touch.rec" \
+    if [ -s "$rec" ]; then
+        kinds="$(grep -E '^[0-9]' "$rec" | cut -d' ' -f2- | uniq | tr '\n' '|')"
+        at="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --input "$rec" \
             --frames $(($(last_input touch.rec) + 1)) 2>/dev/null | tail -n 1 \
             | sed -n 's/.* ship=1 shippos=\([^ ]*\).*/\1/p')"
+        timing="the host saw $timing; the game saw it go down at frame"
+        timing="$timing $(grep -Em1 '^[0-9]' "$rec" | cut -d' ' -f1) and lift at $(last_input touch.rec)"
         if [[ "$kinds" =~ ^(0\ 1\|)?3\ 1\|0\ 1\|0\ 0\|$ ]] && [ "$at" = 220,352 ]; then
-            pass "touch: the drag steered and fired as '$kinds' and the ship was at $at when lifted"
+            pass "touch: the drag steered and fired as '$kinds' and the ship was at $at when" \
+                "lifted ($timing)"
         else
             fail "touch: the drag steered and fired as '$kinds' (wanted '3 1|0 1|0 0|'); the ship," \
-                "in play, was at '$at' when lifted (wanted 220,352)"
+                "in play, was at '$at' when lifted (wanted 220,352); $timing"
         fi
     fi
     no_dropin
