@@ -156,18 +156,24 @@ check_replay() {
 # Waits up to a minute for the host to see the game show frame N or a later
 # one (of its first 240, as it plays when left alone) after earlier ones: a
 # frame left on the screen by a game before it does not count. Sets frame to
-# the one it saw, and rate to the frames a second it saw the game run.
+# the one it saw, and rate to the frames a second it saw the game run over
+# the last two seconds or so (it starts slowly).
 frame_from() {
-    local i=0 first=999999 since="" now
+    local i=0 seen=() at=() now k
     while [ $i -lt 300 ]; do
         ask FRAME
         now="$(date +%s.%N)"
         frame="$(echo "$reply" | cut -d' ' -f2)"
         i=$((i + 1))
         [[ "$frame" =~ ^[0-9]+$ ]] || continue
-        [ "$frame" -ge "$first" ] || first=$frame since=$now
-        if [ "$frame" -ge "$1" ] && [ "$first" -lt "$1" ]; then
-            rate="$(awk -v f=$((frame - first)) -v t="$now" -v s="$since" \
+        [ ${#seen[@]} -eq 0 ] || [ "$frame" -ge "${seen[-1]}" ] || seen=() at=()
+        seen+=("$frame") at+=("$now")
+        if [ "$frame" -ge "$1" ] && [ "${seen[0]}" -lt "$1" ]; then
+            k=$((${#seen[@]} - 2))
+            while [ $k -gt 0 ] && awk -v a="${at[k]}" -v b="$now" 'BEGIN { exit !(b - a < 2) }'; do
+                k=$((k - 1))
+            done
+            rate="$(awk -v f=$((frame - seen[k])) -v t="$now" -v s="${at[k]}" \
                 'BEGIN { printf "%.1f", f / (t - s) }')"
             return 0
         fi
@@ -367,8 +373,9 @@ UNIT
     # drags 100 pixels to the left, stays, and lifts. Left alone, the ship
     # waits in place from frame 64 until it is hit at frame 178, and never that
     # long again (it is hit within 20 frames of each return): the finger goes
-    # down once the host sees frame 68 on the screen, and lifts 50 frames later
-    # (the ship needs 25 for 100 pixels), however fast the game runs.
+    # down once the host sees frame 64 on the screen (the game sees it some
+    # frames later), and lifts about 45 frames later (the ship needs 25 for 100
+    # pixels), however fast the game runs.
     recording linuxfb touch.rec
     rec="$state_dir/touch.rec"
     systemctl start shmup-kiosk
@@ -390,17 +397,17 @@ UNIT
         systemctl stop shmup-kiosk
         rm -f "$rec"
         systemctl start shmup-kiosk
-        if ! frame_from 68; then
-            fail "touch: the host did not see the game's frame 68 or a later one: $reply"
+        if ! frame_from 64; then
+            fail "touch: the host did not see the game's frame 64 or a later one: $reply"
         elif [ "$frame" -gt 110 ] || awk -v r="$rate" 'BEGIN { exit !(r < 2) }'; then
             fail "touch: the host saw the game reach frame $frame at $rate frames a second:" \
                 "too late, or too slow, to time the drag"
         else
             # Once touched, the game no longer plays as it does left alone:
-            # the finger lifts 50 frames later by the rate seen so far.
+            # the finger lifts 45 frames later by the rate seen last.
             printf '%s\n' "down=$x,$y" wait=30 "move=$((x - 25)),$y" wait=30 "move=$((x - 50)),$y" \
                 wait=30 "move=$((x - 75)),$y" wait=30 "move=$((x - 100)),$y" \
-                "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 50000 / r - 120 }')" up >&"$vpad_in"
+                "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 45000 / r - 120 }')" up >&"$vpad_in"
             timing="the finger go down at frame $frame, the game running $rate frames a second"
         fi
     fi
