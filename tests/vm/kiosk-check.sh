@@ -374,7 +374,7 @@ UNIT
     # waits in place from frame 64 until it is hit at frame 178, and never that
     # long again (it is hit within 20 frames of each return): the finger goes
     # down once the host sees frame 64 on the screen (the game sees it some
-    # frames later), and lifts about 45 frames later (the ship needs 25 for 100
+    # frames later), and lifts about 40 frames later (the ship needs 25 for 100
     # pixels), however fast the game runs.
     recording linuxfb touch.rec
     rec="$state_dir/touch.rec"
@@ -404,10 +404,11 @@ UNIT
                 "too late, or too slow, to time the drag"
         else
             # Once touched, the game no longer plays as it does left alone:
-            # the finger lifts 45 frames later by the rate seen last.
+            # the finger lifts 38 frames later by the rate seen last (the game
+            # runs faster as it goes on).
             printf '%s\n' "down=$x,$y" wait=30 "move=$((x - 25)),$y" wait=30 "move=$((x - 50)),$y" \
                 wait=30 "move=$((x - 75)),$y" wait=30 "move=$((x - 100)),$y" \
-                "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 45000 / r - 120 }')" up >&"$vpad_in"
+                "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 38000 / r - 120 }')" up >&"$vpad_in"
             timing="the finger go down at frame $frame, the game running $rate frames a second"
         fi
     fi
