@@ -9,7 +9,8 @@
 #   KEYS keys ms  press keys on the machine's keyboard (qemu's sendkey) for ms
 # The kernel's command line says which checks (shmupvm.boot=): "main" (the
 # default: the unit, eglfs, the keyboard, the game pads, a touch screen) or
-# "rgb565".
+# "rgb565" (a 16-bit panel, then the frame clock on vkms at three refresh
+# rates: "INFO clock ..." lines until expect_clock says what to expect).
 # Not "set -e": a failed check is reported and the next one still runs.
 set -uo pipefail
 exec >/dev/ttyS0 2>&1
@@ -173,6 +174,65 @@ frame_from() {
     done
     return 1
 }
+# Waits up to two minutes for the recording FILE (in the state directory) to
+# hold N check lines, and prints when it did, in seconds since 1970.
+checks_at() {
+    local i=0
+    while [ $i -lt 2400 ]; do
+        if [ "$(grep -sc '^# check' "$state_dir/$1")" -ge "$2" ]; then
+            date +%s.%N
+            return 0
+        fi
+        sleep 0.05
+        i=$((i + 1))
+    done
+    return 1
+}
+# The frame rate the game should keep at a refresh of HZ, or nothing while none
+# is expected: its clock line is then for information only.
+expect_clock() { :; }
+# Runs the game (the packaged unit, linuxfb on DRM) on vkms's output CONNECTOR
+# in MODE (WxH@HZ, as Qt's KMS configuration has it) for at least 20 s, and
+# tells how many frames a second it ran: the frames between two check lines of
+# its recording over the time between their writing.
+clock() {
+    local connector="$1" mode="$2" first="" last="" n=2 shown hz rate want
+    printf '{ "device": "/dev/dri/card0", "outputs": [ { "name": "%s", "mode": "%s" } ] }\n' \
+        "${connector/-/}" "$mode" >/etc/shmup-kms.json
+    mkdir -p "$dropins"
+    printf '[Service]\nEnvironment=QT_QPA_FB_DRM=1 QT_QPA_EGLFS_KMS_CONFIG=%s\n' \
+        /etc/shmup-kms.json >"$dropins/clock.conf"
+    recording linuxfb clock.rec
+    rm -f "$state_dir/clock.rec"
+    systemctl start shmup-kiosk
+    if first="$(checks_at clock.rec 1)"; then
+        while last="$(checks_at clock.rec $n)" &&
+            awk -v a="$first" -v b="$last" 'BEGIN { exit !(b - a < 20) }'; do
+            n=$((n + 1))
+        done
+    fi
+    # The mode the display runs, and its refresh from its timings.
+    shown="$(awk '$1 == "mode:" && $12 > 0 {
+        printf "%sx%s@%s %.4g", $5, $9, $3, $4 * 1000 / ($8 * $12); exit }' /sys/kernel/debug/dri/0/state)"
+    systemctl stop shmup-kiosk
+    hz="${shown#* }"
+    if [ -z "$last" ]; then
+        fail "clock $mode: the game wrote no two check lines 20 s apart: $(state)"
+    elif [ "${shown% *}" != "$mode" ]; then
+        fail "clock $mode: the display runs ${shown:-no mode} (Qt's output name: ${connector/-/})"
+    else
+        rate="$(awk -v a="$first" -v b="$last" -v n=$((n - 1)) \
+            'BEGIN { printf "%.1f", n * 300 / (b - a) }')"
+        want="$(expect_clock "$hz")"
+        if [ -z "$want" ]; then
+            echo "INFO clock $hz Hz: $rate frames/s"
+        elif awk -v r="$rate" -v w="$want" 'BEGIN { exit !(r > w * 0.98 && r < w * 1.02) }'; then
+            pass "clock $hz Hz: $rate frames/s"
+        else
+            fail "clock $hz Hz: $rate frames/s (wanted $want)"
+        fi
+    fi
+}
 # The last frame the replay FILE reached, and the frame of its last input change.
 last_frame() { sed -n 's/^# check \([0-9]*\) .*$/\1/p' "$state_dir/$1" | tail -1; }
 last_input() { grep -E '^[0-9]' "$state_dir/$1" | tail -1 | cut -d' ' -f1; }
@@ -202,6 +262,19 @@ if [ "$boot" = rgb565 ]; then
     systemctl stop shmup-kiosk
     expect "rgb565 stopped" kiosk=inactive getty=active console=text keyboard=unicode \
         result=success status=0
+
+    # The frame clock on a DRM display at three refresh rates: vkms (card0,
+    # with bochs-drm left out), its vblank timed by the kernel.
+    modprobe vkms && udevadm settle
+    connector="$(ls /sys/class/drm | sed -n 's/^card0-\(Virtual-[0-9]*\)$/\1/p' | head -1)"
+    if [ -z "$connector" ]; then
+        fail "clock: vkms gave no card0 output: $(ls /sys/class/drm | tr '\n' ' ')"
+    else
+        for mode in 800x600@60 800x600@56 800x600@75; do
+            clock "$connector" "$mode"
+        done
+    fi
+    no_dropin
 else
     expect "at boot" kiosk=inactive getty=active console=text keyboard=unicode
     expect_prompt "at boot"
