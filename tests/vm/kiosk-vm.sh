@@ -30,7 +30,7 @@
 # the frame shown, key presses) through qemu's monitor.
 # Usage: tests/vm/kiosk-vm.sh [WxH]   (the first machine's screen; default
 #        1024x768, where the game is drawn at 1x)
-# Runs under qemu's emulation (three to four minutes on two cores); SHMUP_VM_KVM=1 uses KVM.
+# Runs under qemu's emulation (four to six minutes on two busy cores); SHMUP_VM_KVM=1 uses KVM.
 # Exit status: 0 when every check passed.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
