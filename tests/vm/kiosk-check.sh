@@ -2,14 +2,15 @@
 # Runs once at boot inside the test machine made by kiosk-vm.sh: drives
 # shmup-kiosk.service on a real systemd, kernel and display, and prints what
 # it finds on the serial line, one "PASS what" or "FAIL what" line per check.
-# It asks the host (drive.py) through the serial line for what only the host
-# can do, and reads its answer on the second serial line:
+# It asks the host (drive.py) for what only the host can do, and reads its
+# answer, on the second serial line:
 #   MARK name     dump the screen to build-vm/shot-NAME.ppm
 #   LOOK name     ... and say whether it shows the game as the full screen should
 #   KEYS keys ms  press keys on the machine's keyboard (qemu's sendkey) for ms
 # The kernel's command line says which checks (shmupvm.boot=): "main" (the
 # default: the unit, eglfs, the keyboard, the game pads, a touch screen) or
-# "rgb565".
+# "rgb565" (a 16-bit panel, then the frame clock on vkms at three refresh
+# rates: "INFO clock ..." lines until expect_clock says what to expect).
 # Not "set -e": a failed check is reported and the next one still runs.
 set -uo pipefail
 exec >/dev/ttyS0 2>&1
@@ -29,10 +30,11 @@ fail() {
 }
 # Asks the host and waits up to two minutes for its one-line answer.
 ask() {
-    echo "$*"
+    echo "$*" >&3
     if ! read -r -t 120 reply <&3; then
         reply="no answer from the host to: $*"
     fi
+    [ "$1" = FRAME ] || echo "$*: $reply"
 }
 
 # Console 1's display mode (KDGETMODE) and keyboard mode (KDGKBMODE).
@@ -80,6 +82,17 @@ game_pid() {
 }
 mark() {
     ask "MARK $1"
+}
+# Asks the host to look at the screen, again for up to 30 s while it is all
+# black: a busy machine may take a while to show the game's first frame.
+look() {
+    local i=0
+    ask "LOOK $1"
+    while [ $i -lt 10 ] && [ "$reply" = "LOOK bad: the screen is black" ]; do
+        sleep 3
+        ask "LOOK $1"
+        i=$((i + 1))
+    done
 }
 # Waits up to 60 s for the login prompt on console 1.
 expect_prompt() {
@@ -141,6 +154,85 @@ check_replay() {
     pass "$what: the replay verifies ($verdict) and holds $(grep -Ec '^[0-9]' "$file") input" \
         "changes: $(grep -E '^[0-9]' "$file" | tr '\n' ',')"
 }
+# Waits up to a minute for the host to see the game show frame N or a later
+# one (of its first 240, as it plays when left alone) after earlier ones: a
+# frame left on the screen by a game before it does not count. Sets frame to
+# the one it saw, and seen to "FRAME SECONDS" lines of what it saw when.
+frame_from() {
+    local i=0 last=-1 now
+    seen=""
+    while [ $i -lt 300 ]; do
+        ask FRAME
+        now="$(date +%s.%N)"
+        frame="$(echo "$reply" | cut -d' ' -f2)"
+        i=$((i + 1))
+        [[ "$frame" =~ ^[0-9]+$ ]] || continue
+        [ "$frame" -ge "$last" ] || seen=""
+        [ -n "$seen" ] || first=$frame
+        seen="$seen$frame $now"$'\n' last=$frame
+        [ "$frame" -ge "$1" ] && [ "$first" -lt "$1" ] && return 0
+    done
+    return 1
+}
+# Waits up to two minutes for the recording FILE (in the state directory) to
+# hold N check lines, and prints when it did, in seconds since 1970.
+checks_at() {
+    local i=0
+    while [ $i -lt 2400 ]; do
+        if [ "$(grep -sc '^# check' "$state_dir/$1")" -ge "$2" ]; then
+            date +%s.%N
+            return 0
+        fi
+        sleep 0.05
+        i=$((i + 1))
+    done
+    return 1
+}
+# The frame rate the game should keep at a refresh of HZ, or nothing while none
+# is expected: its clock line is then for information only.
+expect_clock() { :; }
+# Runs the game (the packaged unit, linuxfb on DRM) on vkms's output CONNECTOR
+# in MODE (WxH@HZ, as Qt's KMS configuration has it) for at least 20 s, and
+# tells how many frames a second it ran: the frames between two check lines of
+# its recording over the time between their writing.
+clock() {
+    local connector="$1" mode="$2" first="" last="" n=2 shown hz rate want
+    printf '{ "device": "/dev/dri/card0", "outputs": [ { "name": "%s", "mode": "%s" } ] }\n' \
+        "${connector/-/}" "$mode" >/etc/shmup-kms.json
+    mkdir -p "$dropins"
+    printf '[Service]\nEnvironment=QT_QPA_FB_DRM=1 QT_QPA_EGLFS_KMS_CONFIG=%s\n' \
+        /etc/shmup-kms.json >"$dropins/clock.conf"
+    recording linuxfb clock.rec
+    rm -f "$state_dir/clock.rec"
+    systemctl start shmup-kiosk
+    if first="$(checks_at clock.rec 1)"; then
+        while last="$(checks_at clock.rec $n)" &&
+            awk -v a="$first" -v b="$last" 'BEGIN { exit !(b - a < 20) }'; do
+            n=$((n + 1))
+        done
+    fi
+    # The mode the display runs, and its refresh from its timings.
+    shown="$(awk '$1 == "mode:" && $12 > 0 {
+        printf "%sx%s@%s %.4g", $5, $9, $3, $4 * 1000 / ($8 * $12); exit }' /sys/kernel/debug/dri/0/state)"
+    systemctl stop shmup-kiosk
+    hz="${shown#* }"
+    if [ -z "$last" ]; then
+        fail "clock $mode: the game wrote no two check lines 20 s apart: $(state)"
+    elif [ "${shown% *}" != "$mode" ]; then
+        fail "clock $mode: the display runs ${shown:-no mode} (Qt's output name: ${connector/-/})"
+    else
+        rate="$(awk -v a="$first" -v b="$last" -v n=$((n - 1)) \
+            'BEGIN { printf "%.1f", n * 300 / (b - a) }')"
+        want="$(expect_clock "$hz")"
+        if [ -z "$want" ]; then
+            echo "INFO clock $hz Hz: $rate frames/s"
+        elif awk -v r="$rate" -v w="$want" 'BEGIN { exit !(r > w * 0.98 && r < w * 1.02) }'; then
+            pass "clock $hz Hz: $rate frames/s"
+        else
+            fail "clock $hz Hz: $rate frames/s (wanted $want)"
+        fi
+    fi
+}
 # The last frame the replay FILE reached, and the frame of its last input change.
 last_frame() { sed -n 's/^# check \([0-9]*\) .*$/\1/p' "$state_dir/$1" | tail -1; }
 last_input() { grep -E '^[0-9]' "$state_dir/$1" | tail -1 | cut -d' ' -f1; }
@@ -155,7 +247,7 @@ if [ "$boot" = rgb565 ]; then
     systemctl start shmup-kiosk
     expect "rgb565 started" kiosk=active getty=inactive console=graphics keyboard=off
     pid="$(game_pid)"
-    ask "LOOK rgb565"
+    look rgb565
     if [ "$bpp" != 16 ]; then
         fail "rgb565: the framebuffer has $bpp bits per pixel, not 16"
     elif [ "$(show MainPID)" != "$pid" ] || [ "$(show NRestarts)" != 0 ]; then
@@ -170,6 +262,19 @@ if [ "$boot" = rgb565 ]; then
     systemctl stop shmup-kiosk
     expect "rgb565 stopped" kiosk=inactive getty=active console=text keyboard=unicode \
         result=success status=0
+
+    # The frame clock on a DRM display at three refresh rates: vkms (card0,
+    # with bochs-drm left out), its vblank timed by the kernel.
+    modprobe vkms && udevadm settle
+    connector="$(ls /sys/class/drm | sed -n 's/^card0-\(Virtual-[0-9]*\)$/\1/p' | head -1)"
+    if [ -z "$connector" ]; then
+        fail "clock: vkms gave no card0 output: $(ls /sys/class/drm | tr '\n' ' ')"
+    else
+        for mode in 800x600@60 800x600@56 800x600@75; do
+            clock "$connector" "$mode"
+        done
+    fi
+    no_dropin
 else
     expect "at boot" kiosk=inactive getty=active console=text keyboard=unicode
     expect_prompt "at boot"
@@ -178,7 +283,7 @@ else
     expect "enabled" kiosk=active getty=inactive console=graphics keyboard=off
     pid="$(game_pid)"
     echo "game: $(ps -o user=,supgrp=,args= -p "$pid")"
-    ask "LOOK linuxfb"
+    look linuxfb
     case "$reply" in
     "LOOK ok"*) pass "linuxfb: ${reply#LOOK ok: }" ;;
     *) fail "linuxfb: $reply" ;;
@@ -273,7 +378,7 @@ UNIT
     # its own, over the console's), but turns the console's keyboard off.
     expect "eglfs started" kiosk=active getty=inactive keyboard=off
     pid="$(game_pid)"
-    ask "LOOK eglfs"
+    look eglfs
     drm="$(ls -l /proc/"$pid"/fd 2>/dev/null | grep -o '/dev/dri/card[0-9]*' | head -1)"
     if [ -z "$drm" ]; then
         fail "eglfs: the game has no /dev/dri/card* open: $(ls -l /proc/"$pid"/fd 2>&1 | tr '\n' ' ')"
@@ -328,29 +433,58 @@ UNIT
         fi
     fi
 
-    # A touch screen as big as the screen, plugged in while the game runs
-    # (linuxfb, the picture at 1x: a screen pixel is a game pixel): a finger
-    # goes down at the centre, drags 100 pixels to the left, stays, and lifts.
-    # The ship is in place from frame 64 and, left there, is hit at frame 178
-    # (100 pixels to the left, at frame 215): the game writes the recording's
-    # first lines as it shows its first frame, and the finger goes down 2.2 s
-    # later (about frame 110: 1.6 s was seen to give frame 72) and lifts 0.8 s
-    # after that.
+    # A touch screen as big as the screen (linuxfb, the picture at 1x: a
+    # screen pixel is a game pixel), plugged in while the game runs: the game
+    # opens it. Started again with it there, a finger goes down at the centre,
+    # drags 100 pixels to the left, stays, and lifts. Left alone, the ship
+    # waits in place from frame 64 until it is hit at frame 178, and never that
+    # long again (it is hit within 20 frames of each return): the finger goes
+    # down once the host sees frame 64 on the screen (the game sees it some
+    # frames later), and lifts about 40 frames later (the ship needs 25 for 100
+    # pixels), however fast the game runs.
     recording linuxfb touch.rec
-    rm -f "$state_dir/touch.rec"
+    rec="$state_dir/touch.rec"
     systemctl start shmup-kiosk
-    i=0
-    while [ $i -lt 1200 ] && [ ! -s "$state_dir/touch.rec" ]; do
-        sleep 0.05
-        i=$((i + 1))
-    done
     size="$(tr , x </sys/class/graphics/fb0/virtual_size)"
     x=$((${size%x*} / 2)) y=$((${size#*x} / 2))
-    if ! out="$(vpad --touch "$size" wait=2200 down=$x,$y wait=50 move=$((x - 25)),$y wait=50 \
-        move=$((x - 50)),$y wait=50 move=$((x - 75)),$y wait=50 move=$((x - 100)),$y wait=600 up \
-        wait=500 2>&1)"; then
-        fail "touch: the virtual touch screen could not be made: $out"
+    said="$(mktemp)"
+    exec {vpad_in}> >(exec vpad --touch "$size" >"$said" 2>&1)
+    vpad_pid=$!
+    echo "opened-by=$(game_pid)" >&"$vpad_in"
+    i=0
+    while [ $i -lt 700 ] && ! grep -q '^opened by' "$said" && ! grep -q '^vpad' "$said"; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    timing="no finger"
+    if ! grep -q '^opened by' "$said"; then
+        fail "touch: the game did not open the touch screen plugged in: $(tr '\n' ' ' <"$said")"
+    else
+        systemctl stop shmup-kiosk
+        rm -f "$rec"
+        systemctl start shmup-kiosk
+        if ! frame_from 64; then
+            fail "touch: the host did not see the game's frame 64 or a later one: $reply"
+        elif [ "$frame" -gt 110 ]; then
+            fail "touch: the host saw the game reach frame $frame: too late to time the drag"
+        else
+            printf '%s\n' "down=$x,$y" wait=30 "move=$((x - 25)),$y" wait=30 "move=$((x - 50)),$y" \
+                wait=30 "move=$((x - 75)),$y" wait=30 "move=$((x - 100)),$y" >&"$vpad_in"
+            # Once touched, the game no longer plays as it does left alone:
+            # the finger lifts 38 frames later by the rate seen over the last
+            # two seconds or so (the game starts slowly, and runs faster
+            # still once the host no longer dumps its screen).
+            rate="$(printf '%s' "$seen" | awk '{ f[NR] = $1; t[NR] = $2 } END {
+                for (k = NR - 1; k > 1 && t[NR] - t[k] < 2; k--) ;
+                printf "%.1f", (f[NR] - f[k]) / (t[NR] - t[k]) }')"
+            printf '%s\n' "wait=$(awk -v r="$rate" 'BEGIN { printf "%d", 38000 / (r > 5 ? r : 5) - 120 }')" \
+                up >&"$vpad_in"
+            timing="the finger go down at frame $frame, the game running $rate frames a second"
+        fi
     fi
+    echo wait=300 >&"$vpad_in"
+    exec {vpad_in}>&-
+    wait "$vpad_pid" || fail "touch: the virtual touch screen failed: $(tr '\n' ' ' <"$said")"
     expect "touch: the game runs" kiosk=active getty=inactive console=graphics keyboard=off restarts=0
     systemctl stop shmup-kiosk
     expect "touch: systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
@@ -360,16 +494,19 @@ UNIT
     # before the first move), fire alone once there, nothing once lifted; and
     # the ship, when the finger lifted, 100 game pixels left of where it
     # waited, at (320, 352).
-    if [ -s "$state_dir/touch.rec" ]; then
-        kinds="$(grep -E '^[0-9]' "$state_dir/touch.rec" | cut -d' ' -f2- | uniq | tr '\n' '|')"
-        at="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --input "$state_dir/touch.rec" \
+    if [ -s "$rec" ]; then
+        kinds="$(grep -E '^[0-9]' "$rec" | cut -d' ' -f2- | uniq | tr '\n' '|')"
+        at="$(XDG_RUNTIME_DIR="$(mktemp -d)" shmup-trace --input "$rec" \
             --frames $(($(last_input touch.rec) + 1)) 2>/dev/null | tail -n 1 \
             | sed -n 's/.* ship=1 shippos=\([^ ]*\).*/\1/p')"
+        timing="the host saw $timing; the game saw it go down at frame"
+        timing="$timing $(grep -Em1 '^[0-9]' "$rec" | cut -d' ' -f1) and lift at $(last_input touch.rec)"
         if [[ "$kinds" =~ ^(0\ 1\|)?3\ 1\|0\ 1\|0\ 0\|$ ]] && [ "$at" = 220,352 ]; then
-            pass "touch: the drag steered and fired as '$kinds' and the ship was at $at when lifted"
+            pass "touch: the drag steered and fired as '$kinds' and the ship was at $at when" \
+                "lifted ($timing)"
         else
             fail "touch: the drag steered and fired as '$kinds' (wanted '3 1|0 1|0 0|'); the ship," \
-                "in play, was at '$at' when lifted (wanted 220,352)"
+                "in play, was at '$at' when lifted (wanted 220,352); $timing"
         fi
     fi
     no_dropin

@@ -12,19 +12,25 @@
 #     at 1x centred on black;
 #   - keys pressed on the machine's keyboard steer and fire (a replay recorded
 #     by the unit verifies and shows them) and Escape ends it with status 0;
-#   - a game pad (a virtual Xbox 360 pad through uinput, tests/vm/vpad.c)
-#     plugged in while it runs steers and fires; pulled out, the game plays on;
-#     Start+Back ends it with status 0;
+#   - a game pad (a virtual Xbox 360 pad through uinput: tests/vm/vpad.py, on
+#     python3-evdev) plugged in while it runs steers and fires; pulled out, the
+#     game plays on; Start+Back ends it with status 0;
 #   - a touch screen (uinput again, vpad --touch) plugged in while it runs:
-#     a 100-pixel drag steers the ship 100 pixels and fires while held;
+#     a 100-pixel drag, timed by the frames the screen shows, steers the ship
+#     100 pixels and fires while held;
 #   - the game prints nothing on any of these starts.
 # A second machine, run at the same time, has a 16-bit VESA framebuffer at
-# 1280x960 (a small panel's RGB565): the game fills it at 2x.
+# 1280x960 (a small panel's RGB565): the game fills it at 2x. Then, on a
+# virtual DRM display (vkms, built here for the machine's kernel: Debian's
+# leaves it out), it times the game's frame clock at 60, 56.25 and 75 Hz
+# ("INFO clock ..." lines).
 # The screen is dumped at each look (build-vm/shot-*.ppm); the serial lines
-# are in build-vm/serial.log and build-vm/serial-rgb565.log.
+# are in build-vm/serial.log and build-vm/serial-rgb565.log. drive.py runs
+# each qemu and answers the check's requests (screen dumps and their verdicts,
+# the frame shown, key presses) through qemu's monitor.
 # Usage: tests/vm/kiosk-vm.sh [WxH]   (the first machine's screen; default
 #        1024x768, where the game is drawn at 1x)
-# Runs under qemu's emulation (three to four minutes on two cores); SHMUP_VM_KVM=1 uses KVM.
+# Runs under qemu's emulation (four to six minutes on two busy cores); SHMUP_VM_KVM=1 uses KVM.
 # Exit status: 0 when every check passed.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -38,19 +44,23 @@ out="$SHMUP_ROOT/build-vm"
 suite=bookworm
 # The system, and what the package needs, so that it installs with no network.
 image_packages=(systemd-sysv linux-image-amd64 udev kbd procps libnss-systemd dbus
-                fonts-dejavu-core libqt6widgets6 libqt6opengl6 qt6-qpa-plugins libsdl2-2.0-0)
+                fonts-dejavu-core libqt6widgets6 libqt6opengl6 qt6-qpa-plugins libsdl2-2.0-0
+                python3-evdev)
 
-ensure_packages "${SHMUP_PACKAGES[@]}" mmdebstrap qemu-system-x86 e2fsprogs python3 dpkg-dev \
-    gcc libc6-dev ccache
+ensure_packages "${SHMUP_PACKAGES[@]}" mmdebstrap qemu-system-x86 e2fsprogs python3 \
+    python3-numpy python3-pil dpkg-dev ccache gcc-12 make xz-utils libelf1
 mkdir -p "$out"
 started=$SECONDS
 
 BUILD_TARGETS="shmup shmup-trace" build_in "$out/build" -DBUILD_TESTING=OFF \
     -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$out/build.log" \
     || { tail -30 "$out/build.log" >&2; echo "error: the build failed (log: $out/build.log)" >&2; exit 1; }
-# The virtual game pad and touch screen, for the machine's own C library (Debian 12's, as here).
-gcc -O2 -Wall -Wextra -Werror -o "$out/vpad" "$SHMUP_ROOT/tests/vm/vpad.c" \
-    || { echo "error: tests/vm/vpad.c does not build (gcc and libc6-dev are needed)" >&2; exit 1; }
+# The game's first 240 frames, left alone, for the host to tell which one the
+# screen shows (drive.py's FRAME).
+rm -rf "$out/frames"
+(cd "$out/build/bin" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$(mktemp -d)" ./shmup-trace \
+    --frames 240 --png "$out/frames" --png-every 1 --no-debug-line >/dev/null) \
+    || { echo "error: shmup-trace could not picture the game's first frames" >&2; exit 1; }
 (cd "$out/build" && cpack -G DEB >"$out/cpack.log") \
     || { cat "$out/cpack.log" >&2; echo "error: cpack failed in $out/build" >&2; exit 1; }
 deb="$(ls "$out"/build/shmup_*_amd64.deb)"
@@ -72,6 +82,39 @@ if [ ! -f "$base" ] || [ "$(cat "$out/base.stamp" 2>/dev/null)" != "$want" ]; th
     echo "$want" >"$out/base.stamp"
 fi
 
+# vkms (a virtual DRM display whose vblank keeps time under emulation), built
+# once for the machine's kernel from Debian's own source and headers of that
+# very version (apt may offer newer ones), with gcc-12, and kept beside the
+# base system.
+build_vkms() {
+    local dir="$out/vkms" series="${abi%%.0-*}" common="${abi%-amd64}-common"
+    echo "Building vkms for the test machine's kernel $abi ($kernel_version)"
+    rm -rf "$dir"
+    mkdir -p "$dir/root"
+    if ! (cd "$dir" && apt-get download "linux-headers-$abi=$kernel_version" \
+        "linux-headers-$common=$kernel_version" "linux-kbuild-$series=$kernel_version" \
+        "linux-source-$series=$kernel_version") >"$dir/log" 2>&1; then
+        tail -5 "$dir/log" >&2
+        echo "error: Debian's kernel $kernel_version source and headers are not to be had;" \
+            "run apt-get update, or remove $out/base.tar to make the system anew" >&2
+        exit 1
+    fi
+    for package in "$dir"/*.deb; do dpkg-deb -x "$package" "$dir/root"; done
+    # The headers' Makefile names the common part where it would be installed.
+    echo "include $dir/root/usr/src/linux-headers-$common/Makefile" \
+        >"$dir/root/usr/src/linux-headers-$abi/Makefile"
+    tar -xf "$dir/root/usr/src/linux-source-$series.tar.xz" -C "$dir" --strip-components=4 \
+        "linux-source-$series/drivers/gpu/drm/vkms"
+    if ! make -C "$dir/root/usr/src/linux-headers-$abi" M="$dir/vkms" CC=gcc-12 \
+        CONFIG_DRM_VKMS=m modules >>"$dir/log" 2>&1; then
+        tail -20 "$dir/log" >&2
+        echo "error: vkms did not build (log: $dir/log)" >&2
+        exit 1
+    fi
+    strip --strip-debug -o "$vkms" "$dir/vkms/vkms.ko"
+    rm -rf "$dir"
+}
+
 echo "Installing $(basename "$deb") into the test machine"
 root="$out/root"
 rm -rf "$root" "$out"/shot-*.ppm
@@ -80,8 +123,16 @@ tar -C "$root" -xf "$base"
 cp "$deb" "$root/tmp/shmup.deb"
 chroot "$root" dpkg -i /tmp/shmup.deb >"$out/dpkg.log"
 rm "$root/tmp/shmup.deb"
+kernel="$(ls "$root"/boot/vmlinuz-* | head -1)"
+initrd="$(ls "$root"/boot/initrd.img-* | head -1)"
+abi="${kernel##*/vmlinuz-}"
+kernel_version="$(chroot "$root" dpkg-query -W -f='${Version}' "linux-image-$abi")"
+vkms="$out/vkms-$kernel_version.ko"
+[ -f "$vkms" ] || build_vkms
+install -D -m 644 "$vkms" "$root/lib/modules/$abi/updates/vkms.ko"
+chroot "$root" depmod "$abi"
 install -m 755 "$SHMUP_ROOT/tests/vm/kiosk-check.sh" "$root/usr/local/bin/kiosk-check"
-install -m 755 "$out/vpad" "$root/usr/local/bin/vpad"
+install -m 755 "$SHMUP_ROOT/tests/vm/vpad.py" "$root/usr/local/bin/vpad"
 cat >"$root/etc/systemd/system/kiosk-check.service" <<'UNIT'
 [Unit]
 Description=Check shmup-kiosk once, then power off
@@ -98,37 +149,51 @@ echo "/dev/vda / ext4 rw 0 1" >"$root/etc/fstab"
 echo shmup-vm >"$root/etc/hostname"
 rm -f "$out/disk.img"
 mke2fs -q -t ext4 -d "$root" "$out/disk.img" 3G
-kernel="$(ls "$root"/boot/vmlinuz-* | head -1)"
-initrd="$(ls "$root"/boot/initrd.img-* | head -1)"
 
-# Both machines at once, each on its own disk snapshot: on two cores that
-# halves the time. KVM when asked for (SHMUP_VM_KVM=1): nested in another
-# virtual machine it may not run at all.
+# Both machines at once, each on its own disk snapshot (-snapshot: the disk
+# stays as it was made, for the next boot): on two cores that halves the time.
+# KVM when asked for (SHMUP_VM_KVM=1): nested in another virtual machine it
+# may not run at all.
+accel=()
+[ "${SHMUP_VM_KVM:-}" != 1 ] || accel=(-enable-kvm -cpu host)
+# Boots one machine, its serial line in LOG: LOG WxH KERNEL-ARGUMENTS QEMU-ARGUMENT...
+boot() {
+    local log="$1" screen="$2" append="$3"
+    shift 3
+    /usr/bin/python3 "$SHMUP_ROOT/tests/vm/drive.py" "$out" "$screen" qemu-system-x86_64 \
+        "${accel[@]}" -m 1024 -smp 1 -kernel "$kernel" -initrd "$initrd" \
+        -append "root=/dev/vda rw console=ttyS0 quiet $append" \
+        -drive "file=$out/disk.img,format=raw,if=virtio" -snapshot -display none -no-reboot \
+        -serial "file:$log" "$@"
+}
 echo "[$((SECONDS - started)) s] Booting two machines (${SHMUP_VM_KVM:+kvm}${SHMUP_VM_KVM:-emulated}): bochs-display $mode" \
     "and VESA 1280x960 at 16 bits; serial lines in $out/serial*.log"
 rm -f "$out"/serial*.log
 # bochs-drm on a display of its own (no VGA): DRM/KMS for eglfs, and its
 # framebuffer for linuxfb.
-python3 "$SHMUP_ROOT/tests/vm/drive.py" "$out" "$out/serial.log" "$kernel" "$initrd" \
-    "$out/disk.img" "$mode" "video=$mode" \
-    -vga none -device "bochs-display,xres=${mode%x*},yres=${mode#*x}" >"$out/drive.log" 2>&1 &
+boot "$out/serial.log" "$mode" "video=$mode" -vga none \
+    -device "bochs-display,xres=${mode%x*},yres=${mode#*x}" >"$out/drive.log" 2>&1 &
 main_pid=$!
 # The standard VGA's VESA mode 1280x960 at 16 bits per pixel, kept by the
-# kernel's vesafb (bochs-drm would take it over at 32 bits).
-python3 "$SHMUP_ROOT/tests/vm/drive.py" "$out" "$out/serial-rgb565.log" "$kernel" "$initrd" \
-    "$out/disk.img" 1280x960 "vga=0x37b modprobe.blacklist=bochs shmupvm.boot=rgb565" \
-    -vga std >"$out/drive-rgb565.log" 2>&1 &
+# kernel's vesafb (bochs-drm would take it over at 32 bits); with no bochs-drm,
+# vkms, loaded later, is card0 (Qt's linuxfb on DRM opens no other), and its
+# output offers 800x600 at 75 Hz as well (its own modes end at 60).
+boot "$out/serial-rgb565.log" 1280x960 \
+    "vga=0x37b modprobe.blacklist=bochs video=Virtual-1:800x600@75 shmupvm.boot=rgb565" -vga std \
+    >"$out/drive-rgb565.log" 2>&1 &
 rgb565_pid=$!
 wait "$main_pid" || true
 wait "$rgb565_pid" || true
-for log in "$out/drive.log" "$out/drive-rgb565.log"; do
-    grep -E '^(PASS|FAIL|KIOSK|framebuffer|game:|error)' "$log" || true
+for log in serial serial-rgb565; do
+    grep -aE '^(PASS|FAIL|INFO|KIOSK|framebuffer|game:)' "$out/$log.log" | tr -d '\r' || true
+    grep -E '^(error|Traceback)' "$out/drive${log#serial}.log" || true
 done
 echo "The kiosk machines took $((SECONDS - started)) s, the build included"
 status=0
 for log in "$out/serial.log" "$out/serial-rgb565.log"; do
-    if ! grep -q "^KIOSK CHECK PASSED" "$log"; then
-        echo "error: the checks in $log did not all pass; its FAIL lines are above" >&2
+    if ! grep -aq "^KIOSK CHECK PASSED" "$log"; then
+        echo "error: the checks in $log did not all pass; its FAIL lines are above" \
+            "(drive.py's own lines: $out/drive*.log)" >&2
         status=1
     fi
 done
