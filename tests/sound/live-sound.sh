@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The game's sound played live through SDL, in Xvfb: into SDL's disk driver
+# for three seconds it writes sound that is not silence; --mute opens no
+# device; without a driver that works the game plays on silent, saying so in
+# one line at most. Usage: live-sound.sh path/to/shmup (under with-xvfb.sh)
+set -euo pipefail
+source "$(dirname "$0")/../e2e/game-env.sh" "$1"
+
+# play SECONDS WHAT ARGS...: the game for SECONDS, ended by SIGTERM, which
+# must end it with status 0.
+play() {
+    local seconds="$1" what="$2"
+    shift 2
+    start_game "$@"
+    sleep "$seconds"
+    kill -TERM "$pid"
+    wait_exit "$what"
+    [ "$status" -eq 0 ] || { cat "$work/stderr" >&2; fail "$what: status $status"; }
+}
+# The game's lines on stderr, without the disk driver's announcement of itself.
+said() { grep -v '^CRITICAL: ' "$work/stderr" || true; }
+
+echo "Three seconds into SDL's disk driver"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" play 3 "disk driver"
+[ -z "$(said)" ] || { said >&2; fail "disk driver: the game wrote the lines above on stderr"; }
+bytes="$(stat -c %s "$work/sound.raw")"
+[ "$bytes" -ge 96000 ] || fail "disk driver: $bytes bytes, not even one second of sound"
+loudest="$(od -An -v -td2 "$work/sound.raw" |
+    awk '{ for (i = 1; i <= NF; i++) if ($i > m || -$i > m) m = $i < 0 ? -$i : $i } END { print m + 0 }')"
+[ "$loudest" -gt 1000 ] || fail "disk driver: the sound is silent (loudest sample $loudest)"
+echo "disk driver: $bytes bytes of sound, the loudest sample $loudest"
+
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/muted.raw" play 1 "--mute" --mute
+[ ! -e "$work/muted.raw" ] || fail "--mute: the game opened the sound device"
+[ ! -s "$work/stderr" ] || { cat "$work/stderr" >&2; fail "--mute: the game wrote on stderr"; }
+echo "--mute: no device opened, nothing on stderr"
+
+for driver in no-such-driver alsa; do
+    SDL_AUDIODRIVER="$driver" play 1 "driver $driver"
+    lines="$(wc -l <"$work/stderr")"
+    [ "$lines" -le 1 ] || { cat "$work/stderr" >&2; fail "driver $driver: $lines lines on stderr"; }
+    echo "driver $driver: ${lines} line(s) on stderr: $(cat "$work/stderr")"
+done
+grep -q '^shmup: no sound' "$work/stderr" ||
+    [ -e /dev/snd ] || fail "no sound card, yet the game did not say it plays silent"
