@@ -85,6 +85,7 @@ bool SoundPlayer::openDevice()
         stopAudio();
         return false;
     }
+    deviceBytes = obtained.samples * 2u;
     SDL_PauseAudioDevice(device, 0);
     return true;
 }
@@ -92,11 +93,17 @@ bool SoundPlayer::openDevice()
 void SoundPlayer::frameDone()
 {
     sound->frameDone();
-    // When the device plays slower than the game runs, what is queued grows:
-    // past two frames ahead this frame is dropped, so that sounds stay in
-    // time with the picture.
     const Uint32 bytes = sizeof sound->samples;
-    if (SDL_GetQueuedAudioSize(device) > maxFramesAhead * bytes)
+    const Uint32 queued = SDL_GetQueuedAudioSize(device);
+    // The device takes its buffer whole: with less than that queued it would
+    // play a gap, so the queue starts a frame ahead (and starts again so after
+    // a stall). When the device plays slower than the game runs, what is
+    // queued grows: past two frames ahead this frame is dropped, so that
+    // sounds stay in time with the picture.
+    static const qint16 silence[kFrameSamples] = {};
+    if (queued < deviceBytes)
+        SDL_QueueAudio(device, silence, bytes);
+    else if (queued > maxFramesAhead * bytes)
         return;
     SDL_QueueAudio(device, sound->samples, bytes);
 }

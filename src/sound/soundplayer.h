@@ -23,8 +23,8 @@ public:
     void playAlong(View &view);
     bool isPlaying() const { return device != 0; }
 
-    // Frames queued ahead of the device at most: a sound starts within this
-    // many frames of its event.
+    // Frames queued ahead of the device at most when a frame's samples are
+    // added: its sounds start after these and the device's small buffer.
     static const int maxFramesAhead = 2;
 
 private:
@@ -33,6 +33,7 @@ private:
 
     std::unique_ptr<GameSound> sound;
     quint32 device = 0;
+    quint32 deviceBytes = 0; // what the device takes at a time
     void *alsa = nullptr;
 };
 
