@@ -11,7 +11,8 @@
 // the frame's samples. The same game always gives the same samples.
 class GameSound {
 public:
-    // Create once the game has started: its first tasks make no sound.
+    // Create once the game has started (again for each game View::resetGame
+    // starts): the tasks in the list then make no sound.
     GameSound() = default;
 
     // After every frame of the game.
