@@ -23,12 +23,11 @@ said() { grep -v '^CRITICAL: ' "$work/stderr" || true; }
 echo "Three seconds into SDL's disk driver"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" play 3 "disk driver"
 [ -z "$(said)" ] || { said >&2; fail "disk driver: the game wrote the lines above on stderr"; }
-bytes="$(stat -c %s "$work/sound.raw")"
-[ "$bytes" -ge 96000 ] || fail "disk driver: $bytes bytes, not even one second of sound"
-loudest="$(od -An -v -td2 "$work/sound.raw" |
-    awk '{ for (i = 1; i <= NF; i++) if ($i > m || -$i > m) m = $i < 0 ? -$i : $i } END { print m + 0 }')"
-[ "$loudest" -gt 1000 ] || fail "disk driver: the sound is silent (loudest sample $loudest)"
-echo "disk driver: $bytes bytes of sound, the loudest sample $loudest"
+# At least a second of sound, and some of it loud.
+loud="$(od -An -v -td2 "$work/sound.raw" | awk '{ n += NF; for (i = 1; i <= NF; i++)
+    if ($i > 1000 || $i < -1000) loud++ } END { print n >= 48000 ? loud + 0 : 0 }')"
+[ "$loud" -gt 0 ] || fail "disk driver: no loud sample in $(stat -c %s "$work/sound.raw") bytes"
+echo "disk driver: $loud loud samples"
 
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/muted.raw" play 1 "--mute" --mute
 [ ! -e "$work/muted.raw" ] || fail "--mute: the game opened the sound device"
