@@ -25,7 +25,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" play 3 "disk driver"
 [ -z "$(said)" ] || { said >&2; fail "disk driver: the game wrote the lines above on stderr"; }
 # At least a second of sound, and some of it loud.
 loud="$(od -An -v -td2 "$work/sound.raw" | awk '{ n += NF; for (i = 1; i <= NF; i++)
-    if ($i > 1000 || $i < -1000) loud++ } END { print n >= 48000 ? loud + 0 : 0 }')"
+    if ($i > 1000 || $i < -1000) loud++ } END { print (n >= 48000 ? loud + 0 : 0) }')"
 [ "$loud" -gt 0 ] || fail "disk driver: no loud sample in $(stat -c %s "$work/sound.raw") bytes"
 echo "disk driver: $loud loud samples"
 
