@@ -17,12 +17,9 @@ play() {
     wait_exit "$what"
     [ "$status" -eq 0 ] || { cat "$work/stderr" >&2; fail "$what: status $status"; }
 }
-# The game's lines on stderr, without the disk driver's announcement of itself.
-said() { grep -v '^CRITICAL: ' "$work/stderr" || true; }
-
-echo "Three seconds into SDL's disk driver"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" play 3 "disk driver"
-[ -z "$(said)" ] || { said >&2; fail "disk driver: the game wrote the lines above on stderr"; }
+# The disk driver announces itself in lines of its own; the game says nothing.
+! grep -v '^CRITICAL: ' "$work/stderr" || fail "disk driver: the game wrote the lines above"
 # At least a second of sound, and some of it loud.
 loud="$(od -An -v -td2 "$work/sound.raw" | awk '{ n += NF; for (i = 1; i <= NF; i++)
     if ($i > 1000 || $i < -1000) loud++ } END { print (n >= 48000 ? loud + 0 : 0) }')"
@@ -32,7 +29,6 @@ echo "disk driver: $loud loud samples"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/muted.raw" play 1 "--mute" --mute
 [ ! -e "$work/muted.raw" ] || fail "--mute: the game opened the sound device"
 [ ! -s "$work/stderr" ] || { cat "$work/stderr" >&2; fail "--mute: the game wrote on stderr"; }
-echo "--mute: no device opened, nothing on stderr"
 
 for driver in no-such-driver alsa; do
     SDL_AUDIODRIVER="$driver" play 1 "driver $driver"

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The game's sound as shmup-trace --audio writes it, checked against the game
-# the trace prints: silent until the first shot, explosion or split, loud from
-# that frame on and in every frame in which the held trigger fires, the same
-# bytes on every run, a header that gives the true sizes, and the game itself
-# not changed by listening to it.
-# Usage: trace-sound.sh path/to/shmup-trace path/to/scenarios
+# shmup-trace --audio against the game it prints: silent until the first event,
+# loud in its frame and whenever the held trigger fires, the same bytes twice,
+# a true header, the trace unchanged. Usage: trace-sound.sh SHMUP-TRACE SCENARIOS
 set -euo pipefail
 trace="$1"
 scenarios="$2"
@@ -14,7 +11,6 @@ trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/../support/checks.sh"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work"
 
-echo "Tracing $frames frames of fire-sweep with its sound, twice"
 run() { "$trace" --frames "$frames" --input "$scenarios/fire-sweep.txt" "$@"; }
 run --audio "$work/1.wav" >"$work/trace" || fail "shmup-trace --audio failed"
 run --audio "$work/2.wav" >/dev/null || fail "shmup-trace --audio failed"

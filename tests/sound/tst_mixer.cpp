@@ -45,8 +45,6 @@ void TestMixer::mixesEvents_data()
     QTest::newRow("a split") << unsigned(SoundEvents::Split) << false << 14;
     QTest::newRow("the ship destroyed") << unsigned(SoundEvents::ShipDestroyed) << false << 90;
     QTest::newRow("fire held") << unsigned(SoundEvents::Shot) << true << kFrames;
-    QTest::newRow("a shot and an explosion")
-        << unsigned(SoundEvents::Shot | SoundEvents::Explosion) << false << 24;
     QTest::newRow("everything at once") << all << false << 90;
     QTest::newRow("everything, every frame") << all << true << kFrames;
 }
