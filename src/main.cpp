@@ -8,6 +8,7 @@
 #include "present/frameloop.h"
 #include "present/platform.h"
 #include "present/presentation.h"
+#include "sound/soundplayer.h"
 #include "view.h"
 
 int main(int argc, char **argv)
@@ -32,6 +33,9 @@ int main(int argc, char **argv)
     InputDeviceCheck::warnIfUnreadable(platform.readsInputDevices);
     View view(nullptr);
     replay.watch(view, options.record);
+    SoundPlayer sound;
+    if (!options.mute)
+        sound.playAlong(view);
     Presentation *presentation = Presentation::on(&view);
     if (options.present == GameOptions::Presenter::Gl ||
         (options.present == GameOptions::Presenter::Auto && platform.prefersOpenGl))

@@ -45,8 +45,8 @@ void View::stepGame()
 void View::runFrame()
 {
     stepGame();
-    if (frameDone)
-        frameDone();
+    for (const std::function<void()> &listener : frameDone)
+        listener();
 }
 
 void View::stopFrameTimer()

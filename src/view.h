@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 // The game window: a 16 ms frame timer advances and repaints the game, a
 // 1000 ms timer samples the frame rate shown in the debug line.
@@ -35,9 +36,10 @@ public:
     int fpsTimerId;
     int frameCount;
     int fps;
-    // Called in every frame tick after the game's frame and before the repaint
-    // (a replay recorder reads the frame's input and state there); unset by default.
-    std::function<void()> frameDone;
+    // Called in order in every frame tick after the game's frame and before the
+    // repaint (a replay recorder reads the frame's input and state there, the
+    // sound queues the frame's samples); none by default.
+    std::vector<std::function<void()>> frameDone;
     // The widget each frame repaints: the view itself, or one that draws the
     // picture over the whole view.
     QWidget *pictureWidget = this;

@@ -11,7 +11,7 @@ QString TraceOptions::usage()
     return QStringLiteral(
                "Usage: shmup-trace [--frames N] [--input FILE] [--dump] [--rss-every K]\n"
                "                   [--verify] [--png DIR (--png-at LIST | --png-every K)]\n"
-               "                   [--no-debug-line] [--screen WxH]\n"
+               "                   [--no-debug-line] [--screen WxH] [--audio FILE]\n"
                "Runs the game without a window and prints one line per frame.\n"
                "\n"
                "  --frames N    number of frames to run (default 600; with --verify, up to\n"
@@ -31,6 +31,8 @@ QString TraceOptions::usage()
                "  --no-debug-line  leave the debug line out of the pictures\n"
                "  --screen WxH  picture the game as a screen of that size shows it (the\n"
                "                %1x%2 picture centred on black, scaled to fit)\n"
+               "  --audio FILE  write the game's sound as a WAV file (48 kHz, 16-bit, mono,\n"
+               "                768 samples a frame): the same game gives the same bytes\n"
                "  --help        show this help\n")
         .arg(kScreenWidth)
         .arg(kScreenHeight);
@@ -91,6 +93,8 @@ bool TraceOptions::readValue(OptionReader &reader)
     }
     if (name == QLatin1String("png"))
         return reader.takeText(pngDir, QStringLiteral("a folder"));
+    if (name == QLatin1String("audio"))
+        return reader.takeText(audio, QStringLiteral("a file name"));
     if (name == QLatin1String("png-every"))
         return reader.takeNumber(pictures.every, 1, positive);
     if (name == QLatin1String("rss-every"))

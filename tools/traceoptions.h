@@ -9,8 +9,8 @@
 
 class OptionReader;
 
-// The trace tool's command line: how many frames, which script, what to print
-// and which pictures to paint.
+// The trace tool's command line: how many frames, which script, what to print,
+// which pictures to paint and where the sound goes.
 struct TraceOptions {
     int frames = 600;
     bool framesGiven = false;
@@ -22,7 +22,8 @@ struct TraceOptions {
     QString pngDir;
     FramePictures pictures;
     bool hidePictureDebugLine = false;
-    QSize screen; // invalid: the game's own screen
+    QSize screen;  // invalid: the game's own screen
+    QString audio; // the WAV file of the game's sound; none when empty
 
     // Reads argv as text. Returns -1 when the options are good, otherwise the
     // exit status (0 after --help).

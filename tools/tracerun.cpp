@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <unistd.h>
 #ifdef SHMUP_SDL
 #include <SDL.h>
@@ -14,6 +15,7 @@
 #include "joystick.h"
 #include "replay/replaychecker.h"
 #include "replay/statedump.h"
+#include "sound/gamesound.h"
 #include "view.h"
 
 namespace {
@@ -58,6 +60,13 @@ int TraceRun::prepare()
     if (!opts.pngDir.isEmpty() && !QDir().mkpath(opts.pngDir))
         return TraceOptions::inputError(
             QStringLiteral("cannot make the folder %1").arg(opts.pngDir));
+    if (!opts.audio.isEmpty()) {
+        if (opts.frames > WavFile::maxFrames)
+            return TraceOptions::usageError(
+                QStringLiteral("--audio holds at most %1 frames").arg(WavFile::maxFrames));
+        if (!wav.open(opts.audio))
+            return TraceOptions::inputError(wav.error());
+    }
     return -1;
 }
 
@@ -99,8 +108,14 @@ int TraceRun::play(View *view)
 {
     ReplayChecker checker(checks);
     QByteArray text;
+    // Made once the game has started, as the game's own sound is.
+    const std::unique_ptr<GameSound> sound(wav.isOpen() ? new GameSound() : nullptr);
     for (int frame = 0; frame < opts.frames; ++frame) {
         View::stepGame();
+        if (sound) {
+            sound->frameDone();
+            wav.appendFrame(sound->samples);
+        }
         if (opts.verify) {
             if (!checker.frameDone(frame)) {
                 std::printf("%s\n", qPrintable(checker.mismatchText()));
@@ -146,6 +161,10 @@ int TraceRun::finish()
         std::printf("replay verified: %d checks over %d frames\n", checksPassed, opts.frames);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "shmup-trace: cannot write the trace: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (wav.isOpen() && !wav.finish()) {
+        std::fprintf(stderr, "shmup-trace: %s\n", qPrintable(wav.error()));
         return 1;
     }
 #ifdef SHMUP_SDL

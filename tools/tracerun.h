@@ -4,12 +4,14 @@
 #include <QVector>
 
 #include "input/inputscript.h"
+#include "sound/wavfile.h"
 #include "traceoptions.h"
 
 class View;
 
 // One run of the trace tool: the script it plays, the frames it prints or
-// verifies, the pictures it paints and what it says at the end.
+// verifies, the pictures it paints, the sound it writes and what it says at
+// the end.
 class TraceRun {
 public:
     explicit TraceRun(const TraceOptions &options);
@@ -36,6 +38,7 @@ private:
     QVector<InputScript::Step> steps;
     QVector<InputScript::Check> checks;
     int checksPassed = 0;
+    WavFile wav;
 };
 
 #endif

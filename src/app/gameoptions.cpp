@@ -85,12 +85,14 @@ QString GameOptions::helpText()
                "                  eglfs, raster elsewhere)\n"
                "  --record FILE   write the game's joystick states and state checks to FILE\n"
                "  --replay FILE   play back a recorded game, checking it as it goes\n"
+               "  --mute          play without sound, opening no sound device\n"
                "  --help          show this help and exit\n"
                "  --version       show the version and exit\n"
                "\n"
                "Qt's own options pass through to Qt, for example -platform linuxfb,\n"
                "-platform eglfs, -platform vnc:size=800x600 or -platform xcb.\n"
-               "Escape quits; so do the window's close button, SIGINT, SIGTERM and SIGHUP.\n")
+               "Escape quits; so do the window's close button, SIGINT, SIGTERM and SIGHUP.\n"
+               "SDL_AUDIODRIVER chooses SDL's sound driver (for example pulseaudio, alsa).\n")
         .arg(kScreenWidth)
         .arg(kScreenHeight);
 }
@@ -143,6 +145,10 @@ GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int
             if (reader.hasInlineValue())
                 return failure(QStringLiteral("--fullscreen takes no value"));
             fullscreen = true;
+        } else if (name == QLatin1String("mute")) {
+            if (reader.hasInlineValue())
+                return failure(QStringLiteral("--mute takes no value"));
+            mute = true;
         } else if (name == QLatin1String("scale")) {
             ok = reader.takeNumber(scale, 1, QStringLiteral("a whole number from 1 up"), 4);
         } else if (name == QLatin1String("present")) {

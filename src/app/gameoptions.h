@@ -17,6 +17,7 @@ struct GameOptions {
     // --present: who scales the picture up, the CPU or OpenGL; auto lets the platform say.
     enum class Presenter { Auto, Gl, Raster };
     Presenter present = Presenter::Auto;
+    bool mute = false; // --mute
 
     enum class Outcome { Run, Exit };
     struct Result {

@@ -48,13 +48,13 @@ void ReplaySetup::watch(View &view, const QString &recordPath)
         recorder.open(recordPath);
     if (!recorder.isRecording() && checks.isEmpty())
         return;
-    view.frameDone = [this]() {
+    view.frameDone.push_back([this]() {
         recorder.frameDone();
         if (!checker.failed && !checker.frameDone(frame))
             std::fprintf(stderr, "shmup: the replay no longer plays out the same: %s\n",
                          qPrintable(checker.mismatchText()));
         ++frame;
-    };
+    });
 }
 
 void ReplaySetup::finish()

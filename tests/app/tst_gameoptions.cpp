@@ -64,19 +64,21 @@ void tst_GameOptions::readsOurOptions()
 {
     GameOptions options;
     QVector<int> passOn;
-    const QStringList arguments = {"shmup",   "--scale=3",      "--fullscreen", "--record",
-                                   "a b.txt", "--replay=r.txt", "--present",    "gl"};
+    const QStringList arguments = {"shmup",     "--scale=3", "--fullscreen",
+                                   "--record",  "a b.txt",   "--replay=r.txt",
+                                   "--present", "gl",        "--mute"};
     QCOMPARE(int(options.parse(arguments, passOn).outcome), int(GameOptions::Outcome::Run));
     QCOMPARE(options.scale, 3);
     QVERIFY(options.fullscreen);
     QCOMPARE(options.record, QStringLiteral("a b.txt"));
     QCOMPARE(options.replay, QStringLiteral("r.txt"));
     QCOMPARE(int(options.present), int(GameOptions::Presenter::Gl));
+    QVERIFY(options.mute);
 
     GameOptions defaults;
     QCOMPARE(int(defaults.parse({"shmup"}, passOn).outcome), int(GameOptions::Outcome::Run));
     QCOMPARE(defaults.scale, 0);
-    QVERIFY(!defaults.fullscreen);
+    QVERIFY(!defaults.fullscreen && !defaults.mute);
     QVERIFY(defaults.record.isEmpty() && defaults.replay.isEmpty());
     QCOMPARE(int(defaults.present), int(GameOptions::Presenter::Auto));
 }
@@ -100,6 +102,7 @@ void tst_GameOptions::exitsWithoutRunning_data()
                                      << "--present wants auto, gl or raster, not \"vulkan\"";
     QTest::newRow("empty record") << QStringList{"--record="} << 2 << "needs a file name";
     QTest::newRow("fullscreen=1") << QStringList{"--fullscreen=1"} << 2 << "takes no value";
+    QTest::newRow("mute=yes") << QStringList{"--mute=yes"} << 2 << "--mute takes no value";
 }
 
 void tst_GameOptions::exitsWithoutRunning()

@@ -12,7 +12,8 @@ declare -A allowed=(
     [input]="core"
     [present]="core"
     [replay]="core input present"
-    [app]="core input present replay"
+    [sound]="core"
+    [app]="core input present replay sound"
 )
 
 status=0

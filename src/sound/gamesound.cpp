@@ -1,0 +1,7 @@
+#include "sound/gamesound.h"
+
+void GameSound::frameDone()
+{
+    events = spotter.frameDone();
+    mixer.mixFrame(events, samples);
+}
