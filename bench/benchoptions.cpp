@@ -31,13 +31,11 @@ int BenchOptions::parse(const QStringList &arguments)
 {
     OptionReader reader(arguments);
     while (reader.next()) {
-        if (reader.argument() == QLatin1String("-h") ||
-            (reader.dashes() == 2 && reader.name() == QLatin1String("help"))) {
+        if (reader.isHelp()) {
             std::fputs(qPrintable(usage()), stdout);
             return 0;
         }
-        if (reader.dashes() == 2 && !reader.hasInlineValue() &&
-            reader.name() == QLatin1String("smoke"))
+        if (reader.isFlag("smoke"))
             useSmoke();
         else if (!readValue(reader))
             return usageError(reader.error());

@@ -21,13 +21,11 @@ int ProbeOptions::parse(const QStringList &arguments)
 {
     OptionReader reader(arguments);
     while (reader.next()) {
-        if (reader.argument() == QLatin1String("-h") ||
-            (reader.dashes() == 2 && reader.name() == QLatin1String("help"))) {
+        if (reader.isHelp()) {
             std::fputs(qPrintable(usage()), stdout);
             return 0;
         }
-        if (reader.dashes() == 2 && !reader.hasInlineValue() &&
-            reader.name() == QLatin1String("bare")) {
+        if (reader.isFlag("bare")) {
             bare = true;
         } else if (!readValue(reader)) {
             std::fprintf(stderr, "shmup-window-probe: %s (try --help)\n",

@@ -54,19 +54,16 @@ int TraceOptions::parse(const QStringList &arguments)
 {
     OptionReader reader(arguments);
     while (reader.next()) {
-        const QString &name = reader.name();
         // Every argument is ours, and only "-h" has one dash.
-        if (reader.argument() == QLatin1String("-h") ||
-            (reader.dashes() == 2 && name == QLatin1String("help"))) {
+        if (reader.isHelp()) {
             std::fputs(qPrintable(usage()), stdout);
             return 0;
         }
-        const bool flag = reader.dashes() == 2 && !reader.hasInlineValue();
-        if (flag && name == QLatin1String("dump")) {
+        if (reader.isFlag("dump")) {
             dump = true;
-        } else if (flag && name == QLatin1String("verify")) {
+        } else if (reader.isFlag("verify")) {
             verify = true;
-        } else if (flag && name == QLatin1String("no-debug-line")) {
+        } else if (reader.isFlag("no-debug-line")) {
             hidePictureDebugLine = true;
         } else if (!readValue(reader)) {
             return usageError(reader.error());

@@ -33,6 +33,17 @@ bool OptionReader::next()
     return true;
 }
 
+bool OptionReader::isHelp() const
+{
+    return argument() == QLatin1String("-h") ||
+           (dashCount == 2 && optionName == QLatin1String("help"));
+}
+
+bool OptionReader::isFlag(const char *flagName) const
+{
+    return dashCount == 2 && !inlineValue && optionName == QLatin1String(flagName);
+}
+
 bool OptionReader::takeValue(QString &value)
 {
     if (!inlineValue) {

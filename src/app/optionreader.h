@@ -28,6 +28,10 @@ public:
     // Without the dashes and "=VALUE": "scale" for "--scale=3" and "-scale".
     const QString &name() const { return optionName; }
     bool hasInlineValue() const { return inlineValue; }
+    // "-h" or "--help": the tools take no other one-dash argument.
+    bool isHelp() const;
+    // "--NAME" with no "=VALUE": an option that takes none.
+    bool isFlag(const char *flagName) const;
 
     // The option's value: after "=", else the next argument, which is then
     // used up (call once). When there is none: false and error() "--NAME needs
