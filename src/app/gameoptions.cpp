@@ -102,6 +102,33 @@ QString GameOptions::versionText()
     return QStringLiteral("shmup %1\n").arg(QStringLiteral(SHMUP_VERSION));
 }
 
+QString GameOptions::takeOwn(OptionReader &reader)
+{
+    const QString &name = reader.name();
+    bool ok = true;
+    if (name == QLatin1String("fullscreen") || name == QLatin1String("mute")) {
+        if (reader.hasInlineValue())
+            return QStringLiteral("--%1 takes no value").arg(name);
+        (name == QLatin1String("mute") ? mute : fullscreen) = true;
+    } else if (name == QLatin1String("scale")) {
+        ok = reader.takeNumber(scale, 1, QStringLiteral("a whole number from 1 up"), 4);
+    } else if (name == QLatin1String("present")) {
+        int choice = 0;
+        ok = reader.takeChoice(
+            choice, {QStringLiteral("auto"), QStringLiteral("gl"), QStringLiteral("raster")});
+        if (ok)
+            present = Presenter(choice);
+    } else if (name == QLatin1String("record")) {
+        ok = reader.takeText(record, QStringLiteral("a file name"));
+    } else if (name == QLatin1String("replay")) {
+        ok = reader.takeText(replay, QStringLiteral("a file name"));
+    } else {
+        reader.unknown();
+        ok = false;
+    }
+    return ok ? QString() : reader.error();
+}
+
 GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int> &passOn)
 {
     passOn.clear();
@@ -140,33 +167,9 @@ GameOptions::Result GameOptions::parse(const QStringList &arguments, QVector<int
             result.output = versionText();
             return result;
         }
-        bool ok = true;
-        if (name == QLatin1String("fullscreen")) {
-            if (reader.hasInlineValue())
-                return failure(QStringLiteral("--fullscreen takes no value"));
-            fullscreen = true;
-        } else if (name == QLatin1String("mute")) {
-            if (reader.hasInlineValue())
-                return failure(QStringLiteral("--mute takes no value"));
-            mute = true;
-        } else if (name == QLatin1String("scale")) {
-            ok = reader.takeNumber(scale, 1, QStringLiteral("a whole number from 1 up"), 4);
-        } else if (name == QLatin1String("present")) {
-            int choice = 0;
-            ok = reader.takeChoice(
-                choice, {QStringLiteral("auto"), QStringLiteral("gl"), QStringLiteral("raster")});
-            if (ok)
-                present = Presenter(choice);
-        } else if (name == QLatin1String("record")) {
-            ok = reader.takeText(record, QStringLiteral("a file name"));
-        } else if (name == QLatin1String("replay")) {
-            ok = reader.takeText(replay, QStringLiteral("a file name"));
-        } else {
-            reader.unknown();
-            ok = false;
-        }
-        if (!ok)
-            return failure(reader.error());
+        const QString error = takeOwn(reader);
+        if (!error.isEmpty())
+            return failure(error);
     }
     return Result();
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+class OptionReader;
+
 // The game's own command-line options. They are read before Qt starts, so
 // that --help, --version and a mistake need no display; Qt's own options
 // (-platform and the rest, with one dash or two) are left in place for
@@ -30,6 +32,9 @@ struct GameOptions {
     // of argv[0] and of every argument that is not ours, in order, for
     // QApplication.
     Result parse(const QStringList &arguments, QVector<int> &passOn);
+
+    // One of the game's own options (reader at its name): "" or what is wrong.
+    QString takeOwn(OptionReader &reader);
 
     static QString helpText();
     static QString versionText();
