@@ -8,6 +8,14 @@
 #include "input/joystickdevice.h"
 
 namespace {
+// The bits of a pad's inputs, for the ones held through a pause.
+constexpr unsigned kLeft = 1;
+constexpr unsigned kRight = 2;
+constexpr unsigned kUp = 4;
+constexpr unsigned kDown = 8;
+constexpr unsigned kFire = 16;
+constexpr unsigned kSecond = 32;
+
 bool held(SDL_GameController *controller, SDL_GameControllerButton button)
 {
     return SDL_GameControllerGetButton(controller, button) != 0;
@@ -63,7 +71,7 @@ void GamePadSource::pollControls()
 void GamePadSource::release()
 {
     for (Pad &pad : pads)
-        pad.letGo = Left | Right | Up | Down | Fire | Second;
+        pad.letGo = kLeft | kRight | kUp | kDown | kFire | kSecond;
 }
 
 void GamePadSource::controls(InputState *state)
@@ -201,13 +209,13 @@ void GamePadSource::addHeld(Pad &pad, InputState &state, int x, int y, bool fire
     // pointing the same way still make one step, and opposite ones cancel.
     x = std::clamp(x, -1, 1);
     y = std::clamp(y, -1, 1);
-    const unsigned held = (x < 0 ? Left : 0) | (x > 0 ? Right : 0) | (y < 0 ? Up : 0) |
-                          (y > 0 ? Down : 0) | (fire ? Fire : 0) | (second ? Second : 0);
+    const unsigned held = (x < 0 ? kLeft : 0) | (x > 0 ? kRight : 0) | (y < 0 ? kUp : 0) |
+                          (y > 0 ? kDown : 0) | (fire ? kFire : 0) | (second ? kSecond : 0);
     // Held since the pause: counts once let go.
     pad.letGo &= held;
     const unsigned counted = held & ~pad.letGo;
-    state.x += int((counted & Right) != 0) - int((counted & Left) != 0);
-    state.y += int((counted & Down) != 0) - int((counted & Up) != 0);
-    state.triggers[0] = state.triggers[0] || (counted & Fire) != 0;
-    state.triggers[1] = state.triggers[1] || (counted & Second) != 0;
+    state.x += int((counted & kRight) != 0) - int((counted & kLeft) != 0);
+    state.y += int((counted & kDown) != 0) - int((counted & kUp) != 0);
+    state.triggers[0] = state.triggers[0] || (counted & kFire) != 0;
+    state.triggers[1] = state.triggers[1] || (counted & kSecond) != 0;
 }

@@ -49,7 +49,7 @@ public:
         bool quitHeld = false;
         bool startHeld = false;
         bool backDuringStart = false; // Back held at some time during this press of Start
-        unsigned letGo = 0;           // the inputs that count once let go (InputBit)
+        unsigned letGo = 0;           // the inputs that count once let go, a bit each
     };
 
     // What a pad's Start and Back do, read now as held or not: quitPressed
@@ -59,8 +59,6 @@ public:
                              bool &pausePressed);
 
 private:
-    enum InputBit : unsigned { Left = 1, Right = 2, Up = 4, Down = 8, Fire = 16, Second = 32 };
-
     void takeEvents();
     void updatePads();
     void controls(InputState *state);
