@@ -59,6 +59,20 @@ void Joystick::reset()
     triggers.fill(false);
 }
 
+void Joystick::release()
+{
+    for (InputSource *source : std::as_const(sources))
+        source->release();
+    dir = 0;
+    triggers.fill(false);
+}
+
+void Joystick::pollControls()
+{
+    for (InputSource *source : std::as_const(sources))
+        source->pollControls();
+}
+
 int Joystick::directionCode(int x, int y)
 {
     // Indexed by [y + 1][x + 1]: up row, middle row, down row.

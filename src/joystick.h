@@ -20,6 +20,12 @@ public:
     virtual ~InputSource();
     // Called once at the start of every frame; adds what the source holds now.
     virtual void poll(InputState &state) = 0;
+    // Counts everything held now as released until it is let go and pressed
+    // again (the game was paused); a script, which holds nothing, keeps its steps.
+    virtual void release() {}
+    // Between frames while no frame runs (paused): reads what does not steer
+    // the ship, such as a pad's Start and Back.
+    virtual void pollControls() {}
 
     // Stick travel, out of 32767, that still counts as centred. A quarter of the
     // way: worn analogue sticks rest a few thousand off zero and must not drift
@@ -61,6 +67,11 @@ public:
     void clearSources();
     // Drops the sources and releases every input: direction 0, no trigger held.
     void reset();
+    // Every source releases what it holds (InputSource::release()), and the
+    // state is direction 0 with no trigger held.
+    void release();
+    // InputSource::pollControls() of every source.
+    void pollControls();
 
     // The direction code of the axes (each clamped to -1..1).
     static int directionCode(int x, int y);

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/commandline.h"
+#include "app/pausecontrol.h"
 #include "app/quitkeys.h"
 #include "app/quitsignals.h"
 #include "app/replaysetup.h"
@@ -33,6 +34,8 @@ int main(int argc, char **argv)
     InputDeviceCheck::warnIfUnreadable(platform.readsInputDevices);
     View view(nullptr);
     replay.watch(view, options.record);
+    // A replay being watched, like the board, plays on when the focus goes.
+    PauseControl pause(&app, &view, !platform.coversWholeScreen && options.replay.isEmpty());
     SoundPlayer sound;
     if (!options.mute)
         sound.playAlong(view);

@@ -1,5 +1,6 @@
 #include "view.h"
 
+#include <QBackingStore>
 #include <QPainter>
 #include <QTimerEvent>
 #include <cstdlib>
@@ -67,6 +68,8 @@ void View::timerEvent(QTimerEvent *event)
         fps = frameCount;
         frameCount = 0;
     } else if (id == frameTimerId) {
+        if (paused)
+            return;
         runFrame();
         pictureWidget->repaint();
         ++frameCount;
@@ -78,9 +81,61 @@ void View::timerEvent(QTimerEvent *event)
 void View::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (paused) {
+        painter.drawImage(QPoint(), still);
+        renderPaused(&painter);
+        return;
+    }
     TaskManager::inst()->render(&painter);
     if (!hideDebugLine)
         renderDebug(&painter);
+}
+
+void View::setPaused(bool pause)
+{
+    if (pause == paused)
+        return;
+    paused = pause;
+    if (paused)
+        keepStill();
+    emit pausedChanged(paused);
+    pictureWidget->update();
+}
+
+void View::keepStill()
+{
+    // The backing store's image holds what the window last showed; a window
+    // never shown, or one not painted into an image, stands black.
+    QBackingStore *store = backingStore();
+    QPaintDevice *device = store ? store->paintDevice() : nullptr;
+    if (device && device->devType() == QInternal::Image) {
+        const auto *image = static_cast<const QImage *>(device);
+        const qreal ratio = image->devicePixelRatio();
+        const QRect area(mapTo(window(), QPoint()) * ratio, size() * ratio);
+        still = image->copy(area);
+        still.setDevicePixelRatio(ratio);
+    } else {
+        still = QImage(size(), QImage::Format_RGB32);
+        still.fill(Qt::black);
+    }
+}
+
+void View::renderPaused(QPainter *painter) const
+{
+    if (!paused)
+        return;
+    // A dimmed band across the middle, the word in large white letters on it.
+    const QRect band(0, kScreenHeight / 2 - 36, kScreenWidth, 72);
+    painter->save();
+    painter->fillRect(band, QColor(0, 0, 0, 176));
+    QFont font = painter->font();
+    font.setPixelSize(44);
+    font.setBold(true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+    painter->setFont(font);
+    painter->setPen(Qt::white);
+    painter->drawText(band, Qt::AlignCenter, tr("PAUSED"));
+    painter->restore();
 }
 
 void View::renderDebug(QPainter *painter)

@@ -1,12 +1,14 @@
 #ifndef VIEW_H
 #define VIEW_H
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 // The game window: a 16 ms frame timer advances and repaints the game, a
-// 1000 ms timer samples the frame rate shown in the debug line.
+// 1000 ms timer samples the frame rate shown in the debug line. Paused, no
+// frame runs and the window shows the last picture with "PAUSED" over it.
 class View : public QWidget {
     Q_OBJECT
 
@@ -15,6 +17,13 @@ public:
     ~View() override;
 
     void renderDebug(QPainter *painter);
+    // "PAUSED" across the middle of the 640x480 picture while paused; nothing otherwise.
+    void renderPaused(QPainter *painter) const;
+
+    bool isPaused() const { return paused; }
+    // Stops the frames (the picture stands, kept in `still`) or lets them run
+    // again; tells pausedChanged() when that changes.
+    void setPaused(bool pause);
 
     // The game's start-up: the task manager (created on this first use) and the
     // scene director, which adds the starfield and the first ship.
@@ -45,10 +54,22 @@ public:
     QWidget *pictureWidget = this;
     // Leaves the debug line out of the paint (pictures of the game alone); off by default.
     bool hideDebugLine = false;
+    // The view's pixels as they stood when the pause began (the last picture
+    // painted), for the paints while paused: a repaint of the game would count
+    // as one of its frames drawn (the entering ship blinks by them).
+    QImage still;
+
+signals:
+    void pausedChanged(bool paused);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void keepStill();
+
+    bool paused = false;
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include "app/pausecontrol.h"
 #include "input/joystickdevice.h"
 #include "input/keyboardsource.h"
 #include "input/pointersource.h"
@@ -28,7 +29,14 @@ void addDefaultSources(Joystick &joystick)
     // that disagree. SDL passes over pads it may not open without a word, so
     // the node still tells the user when the pad is there but out of reach.
     JoystickDevice::checkAccess(QStringLiteral("/dev/input/js0"));
-    joystick.addSource(new GamePadSource);
+    auto *pads = new GamePadSource;
+    // Start pressed alone: the pause toggles once the frame that read it is
+    // over (and shown), never in the middle of one.
+    pads->togglePause = [] {
+        if (PauseControl *control = PauseControl::active())
+            QMetaObject::invokeMethod(control, &PauseControl::toggle, Qt::QueuedConnection);
+    };
+    joystick.addSource(pads);
 #else
     joystick.addSource(new JoystickDevice(QStringLiteral("/dev/input/js0")));
 #endif

@@ -91,6 +91,7 @@ QString GameOptions::helpText()
                "\n"
                "Qt's own options pass through to Qt, for example -platform linuxfb,\n"
                "-platform eglfs, -platform vnc:size=800x600 or -platform xcb.\n"
+               "P or a pad's Start pauses and resumes; a window that loses the focus pauses.\n"
                "Escape quits; so do the window's close button, SIGINT, SIGTERM and SIGHUP.\n"
                "SDL_AUDIODRIVER chooses SDL's sound driver (for example pulseaudio, alsa).\n")
         .arg(kScreenWidth)

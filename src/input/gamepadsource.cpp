@@ -8,6 +8,14 @@
 #include "input/joystickdevice.h"
 
 namespace {
+// The bits of a pad's inputs, for the ones held through a pause.
+constexpr unsigned kLeft = 1;
+constexpr unsigned kRight = 2;
+constexpr unsigned kUp = 4;
+constexpr unsigned kDown = 8;
+constexpr unsigned kFire = 16;
+constexpr unsigned kSecond = 32;
+
 bool held(SDL_GameController *controller, SDL_GameControllerButton button)
 {
     return SDL_GameControllerGetButton(controller, button) != 0;
@@ -52,16 +60,50 @@ int GamePadSource::mappedPadCount() const
 
 void GamePadSource::poll(InputState &state)
 {
+    controls(&state);
+}
+
+void GamePadSource::pollControls()
+{
+    controls(nullptr);
+}
+
+void GamePadSource::release()
+{
+    for (Pad &pad : pads)
+        pad.letGo = kLeft | kRight | kUp | kDown | kFire | kSecond;
+}
+
+void GamePadSource::controls(InputState *state)
+{
     if (!started)
         return;
     takeEvents();
     if (devicesChanged)
         updatePads();
     bool quitPressed = false;
+    bool pausePressed = false;
     for (Pad &pad : pads)
-        addPad(pad, state, quitPressed);
+        addPad(pad, state, quitPressed, pausePressed);
     if (quitPressed && quit)
         quit();
+    else if (pausePressed && togglePause)
+        togglePause();
+}
+
+void GamePadSource::readControls(Pad &pad, bool start, bool back, bool &quitPressed,
+                                 bool &pausePressed)
+{
+    // Once per press: holding both on for several frames quits once.
+    const bool quitHeld = start && back;
+    if (quitHeld && !pad.quitHeld)
+        quitPressed = true;
+    pad.quitHeld = quitHeld;
+    if (start)
+        pad.backDuringStart = (pad.startHeld && pad.backDuringStart) || back;
+    else if (pad.startHeld && !pad.backDuringStart)
+        pausePressed = true;
+    pad.startHeld = start;
 }
 
 void GamePadSource::takeEvents()
@@ -129,7 +171,7 @@ void GamePadSource::closePad(Pad &pad)
     pad.joystick = nullptr;
 }
 
-void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
+void GamePadSource::addPad(Pad &pad, InputState *state, bool &quitPressed, bool &pausePressed)
 {
     int x = 0;
     int y = 0;
@@ -138,6 +180,10 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
     // Sticks count past the joystick device's dead zone, a quarter of their
     // travel: a worn stick resting off centre must not drift the ship.
     if (SDL_GameController *c = pad.controller) {
+        readControls(pad, held(c, SDL_CONTROLLER_BUTTON_START), held(c, SDL_CONTROLLER_BUTTON_BACK),
+                     quitPressed, pausePressed);
+        if (!state)
+            return;
         x = int(held(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) -
             int(held(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) +
             InputSource::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
@@ -146,23 +192,30 @@ void GamePadSource::addPad(Pad &pad, InputState &state, bool &quitPressed)
             InputSource::axisDirection(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
         fire = held(c, SDL_CONTROLLER_BUTTON_A);
         second = held(c, SDL_CONTROLLER_BUTTON_B);
-        // Once per press: holding both on for several frames quits once.
-        const bool quitHeld =
-            held(c, SDL_CONTROLLER_BUTTON_START) && held(c, SDL_CONTROLLER_BUTTON_BACK);
-        if (quitHeld && !pad.quitHeld)
-            quitPressed = true;
-        pad.quitHeld = quitHeld;
-    } else {
+    } else if (state) {
         // As the joystick device reads a pad: the first stick, buttons 0 and 1.
         x = InputSource::axisDirection(SDL_JoystickGetAxis(pad.joystick, 0));
         y = InputSource::axisDirection(SDL_JoystickGetAxis(pad.joystick, 1));
         fire = SDL_JoystickGetButton(pad.joystick, 0) != 0;
         second = SDL_JoystickGetButton(pad.joystick, 1) != 0;
     }
+    if (state)
+        addHeld(pad, *state, x, y, fire, second);
+}
+
+void GamePadSource::addHeld(Pad &pad, InputState &state, int x, int y, bool fire, bool second)
+{
     // One pad is one unit on each axis, as a source is: its d-pad and stick
     // pointing the same way still make one step, and opposite ones cancel.
-    state.x += std::clamp(x, -1, 1);
-    state.y += std::clamp(y, -1, 1);
-    state.triggers[0] = state.triggers[0] || fire;
-    state.triggers[1] = state.triggers[1] || second;
+    x = std::clamp(x, -1, 1);
+    y = std::clamp(y, -1, 1);
+    const unsigned held = (x < 0 ? kLeft : 0) | (x > 0 ? kRight : 0) | (y < 0 ? kUp : 0) |
+                          (y > 0 ? kDown : 0) | (fire ? kFire : 0) | (second ? kSecond : 0);
+    // Held since the pause: counts once let go.
+    pad.letGo &= held;
+    const unsigned counted = held & ~pad.letGo;
+    state.x += int((counted & kRight) != 0) - int((counted & kLeft) != 0);
+    state.y += int((counted & kDown) != 0) - int((counted & kUp) != 0);
+    state.triggers[0] = state.triggers[0] || (counted & kFire) != 0;
+    state.triggers[1] = state.triggers[1] || (counted & kSecond) != 0;
 }

@@ -23,6 +23,8 @@ public:
     KeyboardSource &operator=(const KeyboardSource &) = delete;
 
     void poll(InputState &state) override;
+    // A key held now counts again once pressed afresh (its repeats never count).
+    void release() override { releaseAll(); }
 
     // Updates the held keys from one event of the application.
     void handleEvent(const QEvent *event);

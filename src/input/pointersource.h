@@ -34,6 +34,8 @@ public:
     PointerSource &operator=(const PointerSource &) = delete;
 
     void poll(InputState &state) override;
+    // A button or finger down now steers again once pressed afresh.
+    void release() override { held = false; }
 
     // Follows one event of the application sent to `receiver`.
     void handleEvent(QObject *receiver, const QEvent *event);

@@ -12,6 +12,14 @@ constexpr qint64 kLongestLockedPeriod = 16842105;
 constexpr qint64 kShortestLockedPeriod = 15238095;
 } // namespace
 
+void FrameClock::restart(qint64 now)
+{
+    due = now + kFramePeriod;
+    lastPresented = -1;
+    lastInterval = 0;
+    waited = false;
+}
+
 int FrameClock::takeFramesDue(qint64 now)
 {
     // Locked, one frame a refresh; a picture shown far sooner than a refresh

@@ -19,6 +19,10 @@ public:
     // The first frame falls due one period after `start`.
     explicit FrameClock(qint64 start) : due(start + kFramePeriod) {}
 
+    // Starts again at `now` after a time without frames (a pause): the next
+    // frame falls due one period later, none is owed for the time gone, and
+    // the refresh learnt so far is kept.
+    void restart(qint64 now);
     // The frames to run now, counted as run: 0 when none is due yet.
     int takeFramesDue(qint64 now);
     // When the next frame falls due, for a wait when none is due now.

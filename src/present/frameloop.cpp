@@ -28,11 +28,24 @@ FrameLoop::FrameLoop(View *view) : QObject(view), view(view), clock(0)
     elapsed.start();
     view->stopFrameTimer();
     view->windowHandle()->installEventFilter(this);
+    connect(view, &View::pausedChanged, this, &FrameLoop::pausedChanged);
+    runFramesDue();
+}
+
+void FrameLoop::pausedChanged(bool paused)
+{
+    wait.stop();
+    presenting = false;
+    if (paused)
+        return;
+    clock.restart(now());
     runFramesDue();
 }
 
 void FrameLoop::runFramesDue()
 {
+    if (view->isPaused())
+        return;
     const int frames = clock.takeFramesDue(now());
     if (frames == 0) {
         // Whole milliseconds rounded up: the frame is due when the timer fires.

@@ -13,7 +13,8 @@ class View;
 // The game's frames run around the screen's pictures, on a platform that
 // paces them: once a picture is on the screen, the frames due on the frame
 // clock, then one repaint; a timer waits when no frame is due. It takes over
-// from the view's 16 ms frame timer.
+// from the view's 16 ms frame timer. While the view is paused no frame runs;
+// the clock starts again when it resumes, so no frame is owed for the pause.
 class FrameLoop : public QObject {
     Q_OBJECT
 
@@ -31,6 +32,7 @@ protected:
 
 private:
     void runFramesDue();
+    void pausedChanged(bool paused);
     void presented();
     qint64 now() const { return elapsed.nsecsElapsed(); }
 

@@ -50,12 +50,19 @@ void GlPicture::initializeGL()
 
 void GlPicture::paintGL()
 {
-    {
+    // Paused, the last picture stands, with the pause drawn over a copy of it.
+    QImage paused;
+    if (view->isPaused()) {
+        paused = frame;
+        QPainter painter(&paused);
+        view->renderPaused(&painter);
+    } else {
         QPainter painter(&frame);
         ScaledUpPicture::paintGame(&painter, *view);
         if (!view->hideDebugLine)
             view->renderDebug(&painter);
     }
+    const QImage &shown = view->isPaused() ? paused : frame;
     const QRect picture = Presentation::placePicture(size());
     // Whole factors keep each game pixel a crisp square; a shrunk picture is smoothed.
     const GLint filter = picture.width() < kScreenWidth ? GL_LINEAR : GL_NEAREST;
@@ -64,7 +71,7 @@ void GlPicture::paintGL()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     // RGB32 is B, G, R, A in memory: uploaded as RGBA, the blitter swaps red and blue back.
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kScreenWidth, kScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE,
-                    frame.constBits());
+                    shown.constBits());
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);

@@ -128,6 +128,15 @@ bool Presentation::eventFilter(QObject *watched, QEvent *event)
 void Presentation::paint(QPainter *painter)
 {
     const QRect picture = pictureRect();
+    if (view->isPaused()) {
+        // The view as it stood, black where a resize has uncovered it.
+        if (view->still.size() != view->size() * view->still.devicePixelRatio())
+            painter->fillRect(view->rect(), Qt::black);
+        painter->drawImage(QPoint(), view->still);
+        mapInto(painter, picture);
+        view->renderPaused(painter);
+        return;
+    }
     // 0 when the picture is shrunk.
     const int factor = picture.width() / kScreenWidth;
     if (picture != screenRect()) {

@@ -45,6 +45,7 @@ void sayNoSound()
 
 SoundPlayer::~SoundPlayer()
 {
+    QObject::disconnect(pausing);
     if (device != 0) {
         SDL_CloseAudioDevice(device);
         stopAudio();
@@ -59,6 +60,16 @@ void SoundPlayer::playAlong(View &view)
         return;
     sound.reset(new GameSound());
     view.frameDone.push_back([this] { frameDone(); });
+    pausing = QObject::connect(&view, &View::pausedChanged, [this](bool paused) { pause(paused); });
+}
+
+void SoundPlayer::pause(bool paused)
+{
+    SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    // What was queued belongs to the frames before the pause; after it the
+    // queue starts a frame ahead again.
+    if (paused)
+        SDL_ClearQueuedAudio(device);
 }
 
 bool SoundPlayer::openDevice()
@@ -118,5 +129,6 @@ bool SoundPlayer::openDevice()
     return false;
 }
 void SoundPlayer::frameDone() {}
+void SoundPlayer::pause(bool) {}
 
 #endif

@@ -1,6 +1,7 @@
 #ifndef SOUNDPLAYER_H
 #define SOUNDPLAYER_H
 
+#include <QObject>
 #include <QtGlobal>
 #include <memory>
 
@@ -10,7 +11,8 @@ class View;
 
 // Plays the game's sound on the sound device through SDL's audio, each frame's
 // samples queued as soon as the frame has run. Without a device, a driver or
-// SDL itself the game plays on silent.
+// SDL itself the game plays on silent. While the game is paused the device
+// stands, its queue emptied.
 class SoundPlayer {
 public:
     SoundPlayer() = default;
@@ -30,7 +32,9 @@ public:
 private:
     bool openDevice();
     void frameDone();
+    void pause(bool paused);
 
+    QMetaObject::Connection pausing;
     std::unique_ptr<GameSound> sound;
     quint32 device = 0;
     quint32 deviceBytes = 0; // what the device takes at a time

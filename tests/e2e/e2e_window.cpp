@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "gamerun.h"
@@ -18,6 +19,7 @@ private slots:
     void windowShowsTheGame();
     void keysSteerAndFire();
     void fullScreenOnADesktop();
+    void pKeyPausesAndResumes();
 
 private:
     void startGame(const QStringList &arguments);
@@ -27,6 +29,7 @@ private:
 
     GameRun game;
     unsigned long window = 0;
+    QTemporaryDir scratch;
 };
 
 void E2eWindow::init()
@@ -135,6 +138,36 @@ void E2eWindow::fullScreenOnADesktop()
         findSprite(picture.copy(area), spriteOnBlack(kShipRegion), QRect(310, 342, 21, 21));
     QVERIFY2(ships.contains(QPoint(320, 352)), "no ship sprite at (320, 352) of the picture");
     closeAndCheckExit();
+}
+
+// P stops the game: the picture stands with PAUSED (white) across its middle
+// and the recording gets no frame while it lasts; P again plays on.
+void E2eWindow::pKeyPausesAndResumes()
+{
+    const QString recording = scratch.filePath(QStringLiteral("pause.replay"));
+    game.stop();
+    startGame({QStringLiteral("--record"), recording});
+    game.waitUntil(1300);
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+    xdotool({QStringLiteral("key"), QStringLiteral("p")});
+    QTest::qWait(300);
+    const QImage paused = grab();
+    QTest::qWait(1500);
+    const QImage band = paused.copy(0, 204, 640, 72).convertToFormat(QImage::Format_RGB32);
+    const auto *pixels = reinterpret_cast<const quint32 *>(band.constBits());
+    const auto white = std::count(pixels, pixels + 640 * 72, 0xffffffffu);
+    QVERIFY2(grab() == paused && white > 400, "no picture standing with PAUSED");
+    xdotool({QStringLiteral("key"), QStringLiteral("p")});
+    QTest::qWait(400);
+    QVERIFY2(grab() != paused, "still paused");
+    closeAndCheckExit();
+    QFile replay(recording);
+    QVERIFY(replay.open(QIODevice::ReadOnly));
+    const QByteArray text = replay.readAll();
+    // Its last check line is at the last frame run: 62.5 a second, none in the 1.8 s paused.
+    const int frames = text.mid(text.lastIndexOf("# check ") + 8).split(' ').value(0).toInt() + 1;
+    QVERIFY2(frames > 60 && frames <= (game.started.elapsed() - 1800) * 625 / 10000,
+             qPrintable(QString::number(frames)));
 }
 
 QTEST_MAIN(E2eWindow)
