@@ -44,7 +44,8 @@ out="$SHMUP_ROOT/build-vm"
 suite=bookworm
 # The system, and what the package needs, so that it installs with no network.
 image_packages=(systemd-sysv linux-image-amd64 udev kbd procps libnss-systemd dbus
-                fonts-dejavu-core libqt6widgets6 libqt6opengl6 qt6-qpa-plugins libsdl2-2.0-0
+                fonts-dejavu-core libqt6widgets6 libqt6opengl6 libqt6openglwidgets6 qt6-qpa-plugins
+                libsdl2-2.0-0
                 python3-evdev)
 
 ensure_packages "${SHMUP_PACKAGES[@]}" mmdebstrap qemu-system-x86 e2fsprogs python3 \
