@@ -126,15 +126,16 @@ def look(path, screen):
     return "ok: " + ", ".join(found)
 
 
+# Every fourth pixel of every fourth row below the debug line, loaded while
+# the machine boots: a FRAME answered late would see a later frame.
 frames = {}
+for frame_path in glob.glob(os.path.join(out, "frames", "frame-*.png")):
+    frames[int(os.path.basename(frame_path)[6:-4])] = \
+        numpy.asarray(Image.open(frame_path).convert("RGB"))[48::4, ::4]
 
 
 def shown_frame():
-    """Every fourth pixel of every fourth row below the debug line, compared."""
-    if not frames:
-        for path in glob.glob(os.path.join(out, "frames", "frame-*.png")):
-            frame = int(os.path.basename(path)[6:-4])
-            frames[frame] = numpy.asarray(Image.open(path).convert("RGB"))[48::4, ::4]
+    """The frame nearest to what the screen shows, compared as loaded."""
     pixels, factor, left, top, right, bottom = picture(dump("frame"))
     shown = pixels[top + 48 * factor:bottom:4 * factor, left:right:4 * factor]
     difference, frame = min((numpy.abs(game - shown).mean(), frame) for frame, game in frames.items())

@@ -158,7 +158,7 @@ mke2fs -q -t ext4 -d "$root" "$out/disk.img" 3G
 # KVM when asked for (SHMUP_VM_KVM=1): nested in another virtual machine it
 # may not run at all.
 accel=()
-[ "${SHMUP_VM_KVM:-}" != 1 ] || accel=(-enable-kvm -cpu host)
+[ "${SHMUP_VM_KVM:-}" != 1 ] || accel=(-enable-kvm -cpu host,-arch-capabilities)
 # Boots one machine, its serial line in LOG: LOG WxH KERNEL-ARGUMENTS QEMU-ARGUMENT...
 boot() {
     local log="$1" screen="$2" append="$3"
@@ -178,7 +178,7 @@ rm -f "$out"/serial*.log
 rm -f "$out/main.done" "$out/sound.wav" "$out/sound-marks"
 (boot "$out/serial.log" "$mode" "video=$mode" -vga none \
     -device "bochs-display,xres=${mode%x*},yres=${mode#*x}" \
-    -audiodev "wav,id=snd,path=$out/sound.wav" -device intel-hda -device hda-duplex,audiodev=snd \
+    -audiodev "wav,id=snd,path=$out/sound.wav" -device intel-hda -device hda-output,audiodev=snd \
     >"$out/drive.log" 2>&1; touch "$out/main.done") &
 main_pid=$!
 # The standard VGA's VESA mode 1280x960 at 16 bits per pixel, kept by the
@@ -190,7 +190,7 @@ main_pid=$!
 # nothing: the game finds one here too.
 boot "$out/serial-rgb565.log" 1280x960 \
     "vga=0x37b modprobe.blacklist=bochs video=Virtual-1:800x600@75 shmupvm.boot=rgb565" -vga std \
-    -audiodev none,id=snd -device intel-hda -device hda-duplex,audiodev=snd \
+    -audiodev none,id=snd -device intel-hda -device hda-output,audiodev=snd \
     >"$out/drive-rgb565.log" 2>&1 &
 rgb565_pid=$!
 wait "$main_pid" || true
