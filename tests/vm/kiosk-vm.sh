@@ -158,7 +158,7 @@ mke2fs -q -t ext4 -d "$root" "$out/disk.img" 3G
 # KVM when asked for (SHMUP_VM_KVM=1): nested in another virtual machine it
 # may not run at all.
 accel=()
-[ "${SHMUP_VM_KVM:-}" != 1 ] || accel=(-enable-kvm -cpu host,-arch-capabilities)
+[ "${SHMUP_VM_KVM:-}" != 1 ] || accel=(-enable-kvm -cpu host)
 # Boots one machine, its serial line in LOG: LOG WxH KERNEL-ARGUMENTS QEMU-ARGUMENT...
 boot() {
     local log="$1" screen="$2" append="$3"
