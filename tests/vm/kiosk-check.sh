@@ -439,14 +439,23 @@ UNIT
     else
         fail "sound device: the game has no /dev/snd/pcm* open: $(ls /dev/snd 2>&1 | tr '\n' ' ')"
     fi
+    # The pad, once the game has opened it, steered and fired step by step.
     said="$(mktemp)"
-    vpad wait=3000 hatx=-1 a=1 wait=1500 hatx=0 a=0 wait=500 ly=-32000 wait=1500 ly=0 wait=500 \
-        >"$said" 2>&1 &
-    sleep 3.3
+    exec {pad_in}> >(exec vpad >"$said" 2>&1)
+    pad_pid=$!
+    echo "opened-by=$pid" >&"$pad_in"
+    i=0
+    while [ $i -lt 700 ] && ! grep -q '^opened by' "$said" && ! grep -q '^vpad' "$said"; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    printf '%s\n' hatx=-1 a=1 >&"$pad_in"
     ask "SOUND fire"
-    sleep 0.9
+    sleep 1.5
     ask "SOUND released"
-    wait $! || fail "game pad: the virtual pad could not be made: $(tr '\n' ' ' <"$said")"
+    printf '%s\n' hatx=0 a=0 wait=500 ly=-32000 wait=1500 ly=0 wait=500 >&"$pad_in"
+    exec {pad_in}>&-
+    wait "$pad_pid" || fail "game pad: the virtual pad failed: $(tr '\n' ' ' <"$said")"
     # Pulled out: the game plays on (the same process, no restart).
     sleep 6
     if [ "$(show MainPID)" = "$pid" ] && [ "$(systemctl is-active shmup-kiosk)" = active ]; then
