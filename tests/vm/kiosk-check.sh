@@ -439,17 +439,17 @@ UNIT
     else
         fail "sound device: the game has no /dev/snd/pcm* open: $(ls /dev/snd 2>&1 | tr '\n' ' ')"
     fi
-    # The pad, once the game has opened it, steered and fired step by step.
+    # The pad's steps read as they come, so that the sound can be marked once
+    # A is held.
     said="$(mktemp)"
     exec {pad_in}> >(exec vpad >"$said" 2>&1)
     pad_pid=$!
-    echo "opened-by=$pid" >&"$pad_in"
+    printf '%s\n' wait=3000 hatx=-1 a=1 say=held >&"$pad_in"
     i=0
-    while [ $i -lt 700 ] && ! grep -q '^opened by' "$said" && ! grep -q '^vpad' "$said"; do
-        sleep 0.1
+    while [ $i -lt 300 ] && ! grep -q '^held\|^vpad' "$said"; do
+        sleep 0.2
         i=$((i + 1))
     done
-    printf '%s\n' hatx=-1 a=1 >&"$pad_in"
     ask "SOUND fire"
     sleep 1.5
     ask "SOUND released"

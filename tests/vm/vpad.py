@@ -14,6 +14,7 @@ Usage: vpad STEP...
   wait=MS     waits that many milliseconds
   opened-by=PID  waits up to a minute for that process to open the device,
               and prints "opened by PID"
+  say=TEXT    prints TEXT, once the steps before it are done
 Buttons: a b x y tl tr back start mode thumbl thumbr
 Axes:    lx ly rx ry (the sticks, -32768..32767), lt rt (the triggers, 0..255),
          hatx haty (the d-pad, -1..1)
@@ -105,6 +106,8 @@ def main(args):
         for step in args or (line.strip() for line in sys.stdin):
             if step.startswith("wait="):
                 time.sleep(int(step[5:]) / 1000)
+            elif step.startswith("say="):
+                print(step[4:], flush=True)
             elif step.startswith("opened-by="):
                 wait_opened(device.device, step[10:])
                 print(f"opened by {step[10:]}", flush=True)
