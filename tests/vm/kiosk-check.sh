@@ -442,7 +442,7 @@ UNIT
     # The pad's steps read as they come, so that the sound can be marked once
     # A is held.
     said="$(mktemp)"
-    exec {pad_in}> >(exec vpad >"$said" 2>&1)
+    exec {pad_in}> >(exec vpad - >"$said" 2>&1)
     pad_pid=$!
     printf '%s\n' wait=3000 hatx=-1 a=1 say=held >&"$pad_in"
     i=0
