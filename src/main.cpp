@@ -26,6 +26,7 @@ int main(int argc, char **argv)
         return 2;
     replay.installSources();
 
+    Platform::chooseFramebufferDrm();
     QApplication app(commandLine.qtArgc, commandLine.qtArgv.data());
     // After the application, whose platform plugin may install signal handlers of its own.
     QuitSignals quitSignals;

@@ -1,5 +1,7 @@
 #include "present/platform.h"
 
+#include <QDir>
+
 namespace {
 struct Entry {
     const char *name;
@@ -29,4 +31,13 @@ Platform Platform::named(const QString &name)
         return platform;
     }
     return Platform();
+}
+
+void Platform::chooseFramebufferDrm(const QString &drmClass)
+{
+    if (qgetenv("QT_QPA_FB_DRM") != "auto")
+        return;
+    // Each of the card's outputs is listed beside it as card0-<connector>.
+    const bool drives = !QDir(drmClass).entryList({QStringLiteral("card0-*")}).isEmpty();
+    qputenv("QT_QPA_FB_DRM", drives ? "1" : "0");
 }

@@ -22,6 +22,11 @@ struct Platform {
     // one for any name not in the table. linuxfb flips pages, and so paces,
     // only on DRM (QT_QPA_FB_DRM set non-zero, as Qt reads it).
     static Platform named(const QString &name);
+    // QT_QPA_FB_DRM set to "auto" becomes 1 where the DRM device linuxfb
+    // opens (card0, as listed in `drmClass`) drives a display, and 0
+    // elsewhere: a plain framebuffer, or a GPU that only renders. Any other
+    // value is left as it is. Called before the application is made.
+    static void chooseFramebufferDrm(const QString &drmClass = QStringLiteral("/sys/class/drm"));
 };
 
 #endif

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The kiosk unit as installed keeps what the game may touch small: systemd's own
 # audit (systemd-analyze security) rates its exposure at most 2.0 of 10, and the
-# only devices it may open are the display's and the input's. Run on the unit file alone (--offline), as on a machine
-# where it is installed but not loaded.
+# only devices it may open are the display's, the input's and the sound card's.
+# Run on the unit file alone (--offline), as on a machine where it is installed
+# but not loaded.
 # Usage: kiosk-exposure-test.sh BUILD-DIR
 set -euo pipefail
 build_dir="$1"
@@ -35,8 +36,9 @@ if ! awk -v e="$exposure" -v h="$highest" 'BEGIN { exit !(e <= h) }'; then
 fi
 
 # The rating counts every device list alike: the devices it may open are the
-# display's and the input's alone (no disks, no sound, no other hardware).
+# display's, the input's and the sound card's alone (no disks, no other hardware).
 allowed="$(sed -n 's/^DeviceAllow=//p' "$unit" | sort | tr '\n' ' ')"
-[ "$allowed" = "char-drm rw char-fb rw char-input rw char-tty rw " ] \
-    || { echo "FAIL: the unit allows the devices '$allowed', not the display's and input's alone" >&2; exit 1; }
+[ "$allowed" = "char-alsa rw char-drm rw char-fb rw char-input rw char-tty rw " ] \
+    || { echo "FAIL: the unit allows the devices '$allowed', not the display's, input's and sound's alone" >&2
+         exit 1; }
 echo "The kiosk unit's exposure is $exposure (at most $highest)"

@@ -77,6 +77,8 @@ private slots:
     void placement_data();
     void placement();
     void fullScreenPlatforms();
+    void framebufferDrmChoice_data();
+    void framebufferDrmChoice();
     void factorOneIsTodaysPicture();
     void offsetOnALargerScreen();
     void wholeFactorsMakeBlocks_data();
@@ -188,6 +190,33 @@ void TestPresentation::fullScreenPlatforms()
         QVERIFY2(Platform::named(QLatin1String(name)).coversWholeScreen, name);
     for (const char *name : {"xcb", "wayland", "offscreen", "minimal", ""})
         QVERIFY2(!Platform::named(QLatin1String(name)).coversWholeScreen, name);
+}
+
+// QT_QPA_FB_DRM=auto: page flips, and linuxfb's pacing with them, only on a
+// card0 that drives a display; a value of Qt's own stays.
+void TestPresentation::framebufferDrmChoice_data()
+{
+    QTest::addColumn<QByteArray>("asked");
+    QTest::addColumn<QString>("drmEntry");
+    QTest::addColumn<QByteArray>("chosen");
+    QTest::newRow("a display") << QByteArray("auto") << "card0-Virtual-1" << QByteArray("1");
+    QTest::newRow("only renders") << QByteArray("auto") << "card1-HDMI-A-1" << QByteArray("0");
+    QTest::newRow("asked off") << QByteArray("0") << "card0-Virtual-1" << QByteArray("0");
+}
+
+void TestPresentation::framebufferDrmChoice()
+{
+    QFETCH(QByteArray, asked);
+    QFETCH(QString, drmEntry);
+    QFETCH(QByteArray, chosen);
+    QTemporaryDir drmClass;
+    QVERIFY(QDir(drmClass.path()).mkdir(drmEntry));
+    qputenv("QT_QPA_FB_DRM", asked);
+    Platform::chooseFramebufferDrm(drmClass.path());
+    const bool paces = Platform::named(QStringLiteral("linuxfb")).pacesPresentation;
+    QCOMPARE(qgetenv("QT_QPA_FB_DRM"), chosen);
+    qunsetenv("QT_QPA_FB_DRM");
+    QCOMPARE(paces, chosen == "1");
 }
 
 // Presented on a 640x480 screen or at factor 1, the window paints what the

@@ -3,14 +3,18 @@
 line on this program's pipes and its monitor on a socket, and answers the
 requests of the check running inside it (kiosk-check.sh) on that line:
   MARK NAME        dumps the screen to DIR/shot-NAME.ppm (the monitor's screendump)
-  LOOK NAME        ... and says whether it shows the game full screen: the
-                   640x480 picture scaled by the largest whole factor that fits,
-                   centred on black ("LOOK ok: ..." or "LOOK bad: ...")
+  LOOK NAME [WxH]  ... and says whether it shows the game full screen (WxH, or
+                   the screen given below): the 640x480 picture scaled by the
+                   largest whole factor that fits, centred on black ("LOOK ok:
+                   ..." or "LOOK bad: ...")
   KEYS KEYS MS     presses KEYS (the monitor's sendkey names, joined by "-") for MS ms
   FRAME            says which of the game's first frames the screen shows: the
                    one of DIR/frames/frame-N.png (shmup-trace --png, the game
                    left alone) its picture is nearest ("FRAME N DIFFERENCE"),
                    or "FRAME none" when none is near
+  SOUND NAME       notes how far DIR/sound.wav (qemu's recording of the sound
+                   card) has got, as "NAME BYTES" in DIR/sound-marks
+  ALONE            answers once DIR/main.done exists: the other machine is off
 Usage: drive.py DIR WxH QEMU-COMMAND...
 VM_SECONDS bounds the run (default 1200)."""
 import glob
@@ -70,7 +74,7 @@ def picture(path):
     return pixels, factor, left, top, left + 640 * factor, top + 480 * factor
 
 
-def look(path):
+def look(path, screen):
     """What the screen shows, or what is wrong with it: the game's picture
     at the largest whole factor, centred, black around it."""
     pixels, factor, left, top, right, bottom = picture(path)
@@ -122,15 +126,16 @@ def look(path):
     return "ok: " + ", ".join(found)
 
 
+# Every fourth pixel of every fourth row below the debug line, loaded while
+# the machine boots: a FRAME answered late would see a later frame.
 frames = {}
+for frame_path in glob.glob(os.path.join(out, "frames", "frame-*.png")):
+    frames[int(os.path.basename(frame_path)[6:-4])] = \
+        numpy.asarray(Image.open(frame_path).convert("RGB"))[48::4, ::4]
 
 
 def shown_frame():
-    """Every fourth pixel of every fourth row below the debug line, compared."""
-    if not frames:
-        for path in glob.glob(os.path.join(out, "frames", "frame-*.png")):
-            frame = int(os.path.basename(path)[6:-4])
-            frames[frame] = numpy.asarray(Image.open(path).convert("RGB"))[48::4, ::4]
+    """The frame nearest to what the screen shows, compared as loaded."""
     pixels, factor, left, top, right, bottom = picture(dump("frame"))
     shown = pixels[top + 48 * factor:bottom:4 * factor, left:right:4 * factor]
     difference, frame = min((numpy.abs(game - shown).mean(), frame) for frame, game in frames.items())
@@ -141,10 +146,11 @@ def answer(request):
     words = request.split()
     if words[:1] == ["MARK"] and len(words) == 2:
         return f"SHOT {words[1]}" if dump(words[1]) else f"no screen dump {words[1]}"
-    if words[:1] == ["LOOK"] and len(words) == 2:
+    if words[:1] == ["LOOK"] and len(words) in (2, 3):
         path = dump(words[1])
+        size = tuple(int(n) for n in words[2].split("x")) if len(words) == 3 else screen
         try:
-            return "LOOK " + look(path) if path else f"LOOK bad: no screen dump {words[1]}"
+            return "LOOK " + look(path, size) if path else f"LOOK bad: no screen dump {words[1]}"
         except (OSError, ValueError) as error:
             return f"LOOK bad: {error}"
     if words[:1] == ["KEYS"] and len(words) == 3:
@@ -153,6 +159,16 @@ def answer(request):
         return "KEYS done"
     if words == ["FRAME"]:
         return shown_frame()
+    if words[:1] == ["SOUND"] and len(words) == 2:
+        wav = os.path.join(out, "sound.wav")
+        size = os.path.getsize(wav) if os.path.exists(wav) else 0
+        with open(os.path.join(out, "sound-marks"), "a") as marks:
+            marks.write(f"{words[1]} {size}\n")
+        return f"SOUND {words[1]} at byte {size}"
+    if words == ["ALONE"]:
+        while not os.path.exists(os.path.join(out, "main.done")):
+            time.sleep(1)
+        return "ALONE"
     return f"unknown request: {request}"
 
 

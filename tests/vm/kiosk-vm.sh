@@ -44,7 +44,8 @@ out="$SHMUP_ROOT/build-vm"
 suite=bookworm
 # The system, and what the package needs, so that it installs with no network.
 image_packages=(systemd-sysv linux-image-amd64 udev kbd procps libnss-systemd dbus
-                fonts-dejavu-core libqt6widgets6 libqt6opengl6 qt6-qpa-plugins libsdl2-2.0-0
+                fonts-dejavu-core libqt6widgets6 libqt6opengl6 libqt6openglwidgets6 qt6-qpa-plugins
+                libsdl2-2.0-0
                 python3-evdev)
 
 ensure_packages "${SHMUP_PACKAGES[@]}" mmdebstrap qemu-system-x86 e2fsprogs python3 \
@@ -58,8 +59,10 @@ BUILD_TARGETS="shmup shmup-trace" build_in "$out/build" -DBUILD_TESTING=OFF \
 # The game's first 240 frames, left alone, for the host to tell which one the
 # screen shows (drive.py's FRAME).
 rm -rf "$out/frames"
+# Their sound tells how long the game is silent at first (sound.py).
 (cd "$out/build/bin" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$(mktemp -d)" ./shmup-trace \
-    --frames 240 --png "$out/frames" --png-every 1 --no-debug-line >/dev/null) \
+    --frames 240 --png "$out/frames" --png-every 1 --no-debug-line --audio "$out/frames.wav" \
+    >/dev/null) \
     || { echo "error: shmup-trace could not picture the game's first frames" >&2; exit 1; }
 (cd "$out/build" && cpack -G DEB >"$out/cpack.log") \
     || { cat "$out/cpack.log" >&2; echo "error: cpack failed in $out/build" >&2; exit 1; }
@@ -171,15 +174,23 @@ echo "[$((SECONDS - started)) s] Booting two machines (${SHMUP_VM_KVM:+kvm}${SHM
 rm -f "$out"/serial*.log
 # bochs-drm on a display of its own (no VGA): DRM/KMS for eglfs, and its
 # framebuffer for linuxfb.
-boot "$out/serial.log" "$mode" "video=$mode" -vga none \
-    -device "bochs-display,xres=${mode%x*},yres=${mode#*x}" >"$out/drive.log" 2>&1 &
+# Its sound card's output is recorded by qemu (build-vm/sound.wav).
+rm -f "$out/main.done" "$out/sound.wav" "$out/sound-marks"
+(boot "$out/serial.log" "$mode" "video=$mode" -vga none \
+    -device "bochs-display,xres=${mode%x*},yres=${mode#*x}" \
+    -audiodev "wav,id=snd,path=$out/sound.wav" -device intel-hda -device hda-output,audiodev=snd \
+    >"$out/drive.log" 2>&1; touch "$out/main.done") &
 main_pid=$!
 # The standard VGA's VESA mode 1280x960 at 16 bits per pixel, kept by the
 # kernel's vesafb (bochs-drm would take it over at 32 bits); with no bochs-drm,
 # vkms, loaded later, is card0 (Qt's linuxfb on DRM opens no other), and its
-# output offers 800x600 at 75 Hz as well (its own modes end at 60).
+# output offers 800x600 at 75 Hz as well (its own modes end at 60). The frame
+# clock is timed once the first machine is off (drive.py's ALONE), so that
+# the two do not share the host's cores then. A sound card that plays to
+# nothing: the game finds one here too.
 boot "$out/serial-rgb565.log" 1280x960 \
     "vga=0x37b modprobe.blacklist=bochs video=Virtual-1:800x600@75 shmupvm.boot=rgb565" -vga std \
+    -audiodev none,id=snd -device intel-hda -device hda-output,audiodev=snd \
     >"$out/drive-rgb565.log" 2>&1 &
 rgb565_pid=$!
 wait "$main_pid" || true
@@ -188,8 +199,9 @@ for log in serial serial-rgb565; do
     grep -aE '^(PASS|FAIL|INFO|KIOSK|framebuffer|game:)' "$out/$log.log" | tr -d '\r' || true
     grep -E '^(error|Traceback)' "$out/drive${log#serial}.log" || true
 done
-echo "The kiosk machines took $((SECONDS - started)) s, the build included"
 status=0
+/usr/bin/python3 "$SHMUP_ROOT/tests/vm/sound.py" "$out" || status=1
+echo "The kiosk machines took $((SECONDS - started)) s, the build included"
 for log in "$out/serial.log" "$out/serial-rgb565.log"; do
     if ! grep -aq "^KIOSK CHECK PASSED" "$log"; then
         echo "error: the checks in $log did not all pass; its FAIL lines are above" \
