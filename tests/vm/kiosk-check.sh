@@ -180,9 +180,10 @@ frame_from() {
     return 1
 }
 # The frame rate the game should keep at a refresh of HZ, and within how many
-# per cent: one frame per refresh within 5 % of 62.5 Hz, else 62.5 a second.
+# per cent: one frame per refresh within 5 % of 62.5 Hz, else 62.5 a second
+# (within 5 %: the emulated machine's stalls of more than four frames lose some).
 expect_clock() {
-    awk -v hz="$1" 'BEGIN { d = hz / 62.5 - 1; print (d < 0 ? -d : d) <= 0.05 ? hz " 1" : "62.5 2" }'
+    awk -v hz="$1" 'BEGIN { d = hz / 62.5 - 1; print (d < 0 ? -d : d) <= 0.05 ? hz " 1" : "62.5 5" }'
 }
 # Whether RATE is within P per cent of WANT.
 near() { awk -v r="$1" -v w="$2" -v p="$3" 'BEGIN { exit !(r >= w * (1 - p / 100) && r <= w * (1 + p / 100)) }'; }
@@ -236,7 +237,7 @@ clock() {
         want="$(expect_clock "$hz")"
         if near "$rate" ${want% *} ${want#* }; then
             pass "clock $hz Hz: $rate frames/s (page flips on $drm; processor $cpu % busy)"
-        elif [ "${want% *}" != 62.5 ] && near "$rate" 62.5 2; then
+        elif [ "${want% *}" != 62.5 ] && near "$rate" 62.5 5; then
             # An emulated machine too busy to show every refresh: the clock
             # rightly keeps 62.5 rather than lock to pictures that miss them.
             pass "clock $hz Hz: $rate frames/s, not locked to the refresh (page flips missed; processor $cpu % busy)"
@@ -419,9 +420,11 @@ UNIT
     *) fail "eglfs: $reply" ;;
     esac
     # Right and fire together, then down alone; then Escape.
-    ask "KEYS right-z 1500"
+    # Held long: eglfs on the emulated machine's software renderer may show
+    # only a few pictures a second, and stall for longer.
+    ask "KEYS right-z 3000"
     sleep 1
-    ask "KEYS down 1500"
+    ask "KEYS down 3000"
     sleep 1
     ask "KEYS esc 200"
     expect "keyboard: Escape" kiosk=inactive getty=active console=text keyboard=unicode \
