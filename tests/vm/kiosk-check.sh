@@ -99,6 +99,17 @@ look() {
         i=$((i + 1))
     done
 }
+# After a look: passes WHAT when the host saw the game right and the game has
+# a DRM device open (WHAT SAYING: "WHAT: SAYING DEVICE; what the host saw").
+drawn() {
+    local drm
+    drm="$(opened "$pid" '/dev/dri/card[0-9]*')"
+    case "$reply" in
+    "LOOK ok"*) [ -n "$drm" ] && pass "$1: $2 $drm; ${reply#LOOK ok: }" ||
+        fail "$1: the game has no /dev/dri/card* open" ;;
+    *) fail "$1: $reply" ;;
+    esac
+}
 # Waits up to 60 s for the login prompt on console 1.
 expect_prompt() {
     i=0
@@ -300,12 +311,7 @@ else
     echo "game: $(ps -o user=,supgrp=,args= -p "$pid")"
     look linuxfb
     # A DRM display (bochs-drm): the unit has linuxfb flip pages on it.
-    drm="$(opened "$pid" '/dev/dri/card[0-9]*')"
-    case "$reply" in
-    "LOOK ok"*) [ -n "$drm" ] && pass "linuxfb: page flips on $drm; ${reply#LOOK ok: }" ||
-        fail "linuxfb: no /dev/dri/card* open, so no page flips" ;;
-    *) fail "linuxfb: $reply" ;;
-    esac
+    drawn linuxfb "page flips on"
     systemctl stop shmup-kiosk
     expect "systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
         result=success status=0
@@ -395,12 +401,7 @@ UNIT
     systemctl start shmup-kiosk
     pid="$(game_pid)"
     look eglfs-gl 1280x1024
-    drm="$(opened "$pid" '/dev/dri/card[0-9]*')"
-    case "$reply" in
-    "LOOK ok"*) [ -n "$drm" ] && pass "eglfs gl: the game draws on $drm through --present gl;" \
-        "${reply#LOOK ok: }" || fail "eglfs gl: the game has no /dev/dri/card* open" ;;
-    *) fail "eglfs gl: $reply" ;;
-    esac
+    drawn "eglfs gl" "the game draws through --present gl on"
     systemctl stop shmup-kiosk
     rm "$dropins/kms.conf"
 
@@ -413,12 +414,7 @@ UNIT
     expect "eglfs started" kiosk=active getty=inactive keyboard=off
     pid="$(game_pid)"
     look eglfs
-    drm="$(opened "$pid" '/dev/dri/card[0-9]*')"
-    case "$reply" in
-    "LOOK ok"*) [ -n "$drm" ] && pass "eglfs: the game draws on $drm; ${reply#LOOK ok: }" ||
-        fail "eglfs: the game has no /dev/dri/card* open" ;;
-    *) fail "eglfs: $reply" ;;
-    esac
+    drawn eglfs "the game draws on"
     # Right and fire together, then down alone; then Escape.
     # Held long: eglfs on the emulated machine's software renderer may show
     # only a few pictures a second, and stall for longer.
@@ -434,10 +430,8 @@ UNIT
 
     # A game pad plugged in while the game runs (linuxfb): the d-pad left with
     # A (fire), then the left stick up; pulled out; then a second pad's
-    # Start+Back. The sound card's recording is marked from the start, and
-    # within the time A is held.
+    # Start+Back.
     recording linuxfb pads.rec
-    ask "SOUND start"
     systemctl start shmup-kiosk
     expect "game pad started" kiosk=active getty=inactive console=text keyboard=off
     pid="$(game_pid)"
@@ -447,23 +441,8 @@ UNIT
     else
         fail "sound device: the game has no /dev/snd/pcm* open: $(ls /dev/snd 2>&1 | tr '\n' ' ')"
     fi
-    # The pad's steps read as they come, so that the sound can be marked once
-    # A is held.
-    said="$(mktemp)"
-    exec {pad_in}> >(exec vpad - >"$said" 2>&1)
-    pad_pid=$!
-    printf '%s\n' wait=3000 hatx=-1 a=1 say=held >&"$pad_in"
-    i=0
-    while [ $i -lt 300 ] && ! grep -q '^held\|^vpad' "$said"; do
-        sleep 0.2
-        i=$((i + 1))
-    done
-    ask "SOUND fire"
-    sleep 1.5
-    ask "SOUND released"
-    printf '%s\n' hatx=0 a=0 wait=500 ly=-32000 wait=1500 ly=0 wait=500 >&"$pad_in"
-    exec {pad_in}>&-
-    wait "$pad_pid" || fail "game pad: the virtual pad failed: $(tr '\n' ' ' <"$said")"
+    said="$(vpad wait=3000 hatx=-1 a=1 wait=1500 hatx=0 a=0 wait=500 ly=-32000 wait=1500 ly=0 \
+        wait=500 2>&1)" || fail "game pad: the virtual pad failed: $said"
     # Pulled out: the game plays on (the same process, no restart).
     sleep 6
     if [ "$(show MainPID)" = "$pid" ] && [ "$(systemctl is-active shmup-kiosk)" = active ]; then
@@ -516,6 +495,8 @@ UNIT
     else
         systemctl stop shmup-kiosk
         rm -f "$rec"
+        # The sound card's recording is marked where this game's sound begins and ends.
+        ask "SOUND start"
         systemctl start shmup-kiosk
         if ! frame_from 64; then
             fail "touch: the host did not see the game's frame 64 or a later one: $reply"
@@ -543,7 +524,10 @@ UNIT
     systemctl stop shmup-kiosk
     expect "touch: systemctl stop" kiosk=inactive getty=active console=text keyboard=unicode \
         result=success status=0
+    ask "SOUND end"
     check_replay "touch" touch.rec "3 1"
+    # For the host to play it again and hear what the card should have played.
+    sed 's/^/REPLAY touch: /' "$rec" 2>/dev/null
     # In order: left with fire while dragging (the press may be seen a frame
     # before the first move), fire alone once there, nothing once lifted; and
     # the ship, when the finger lifted, 100 game pixels left of where it

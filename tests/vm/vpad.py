@@ -14,7 +14,6 @@ Usage: vpad STEP...
   wait=MS     waits that many milliseconds
   opened-by=PID  waits up to a minute for that process to open the device,
               and prints "opened by PID"
-  say=TEXT    prints TEXT, once the steps before it are done
 Buttons: a b x y tl tr back start mode thumbl thumbr
 Axes:    lx ly rx ry (the sticks, -32768..32767), lt rt (the triggers, 0..255),
          hatx haty (the d-pad, -1..1)
@@ -25,8 +24,7 @@ Usage: vpad --touch WIDTHxHEIGHT STEP...
   move=X,Y    the finger slides there
   up          the finger is lifted
   wait=MS, opened-by=PID as above
-With no steps given (or "-" for the pad's), it reads them from its input, one
-a line, until its end.
+With no steps given, it reads them from its input, one a line, until its end.
 Example: vpad --touch 1024x768 wait=3000 down=512,384 move=412,384 wait=1500 up"""
 import itertools
 import os
@@ -104,11 +102,9 @@ def main(args):
         args = args[2:]
     device = touch_screen(width, height) if touch else pad()
     with device:
-        for step in (line.strip() for line in sys.stdin) if args in ([], ["-"]) else args:
+        for step in (line.strip() for line in sys.stdin) if not args else args:
             if step.startswith("wait="):
                 time.sleep(int(step[5:]) / 1000)
-            elif step.startswith("say="):
-                print(step[4:], flush=True)
             elif step.startswith("opened-by="):
                 wait_opened(device.device, step[10:])
                 print(f"opened by {step[10:]}", flush=True)
