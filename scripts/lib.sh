@@ -14,7 +14,7 @@ SHMUP_PACKAGES=(cmake make g++ qt6-base-dev libqt6opengl6-dev qtbase5-dev libgl-
                 xvfb xauth xdotool x11-utils fonts-dejavu-core systemd libsdl2-dev
                 qt6-wayland qtwayland5 weston apitrace
                 pkg-config libvncserver-dev
-                dpkg-dev lintian desktop-file-utils appstream man-db)
+                dpkg-dev lintian desktop-file-utils appstream man-db ccache)
 
 # Installs the missing packages in the list given (default: SHMUP_PACKAGES).
 ensure_packages() {
@@ -40,12 +40,19 @@ ensure_packages() {
 }
 
 # Configures and builds into the folder given; extra arguments go to cmake.
-# BUILD_TARGETS, when set, limits the build to those targets.
+# BUILD_TARGETS, when set, limits the build to those targets. Compiles go
+# through ccache where it is installed, shared by every build folder of the tree
+# (the kiosk machine's build of the game is then the desktop build's objects).
 build_in() {
     local dir="$1"
     shift
     echo "Building in $dir"
-    cmake -S "$SHMUP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    local cache=()
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR="$SHMUP_ROOT" CCACHE_NOHASHDIR=1
+        cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$SHMUP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cache[@]}" "$@" >/dev/null
     local targets=()
     [ -z "${BUILD_TARGETS:-}" ] || targets=(--target ${BUILD_TARGETS})
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

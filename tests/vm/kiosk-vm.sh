@@ -33,11 +33,18 @@
 # the frame shown, key presses) through qemu's monitor.
 # Usage: tests/vm/kiosk-vm.sh [WxH]   (the first machine's screen; default
 #        1024x768, where the game is drawn at 1x)
+#        tests/vm/kiosk-vm.sh --fetch  (only makes the system and vkms, which
+#        are kept for the next run: network and disk, little processor)
 # Runs under qemu's emulation (four to six minutes on two busy cores); SHMUP_VM_KVM=1 uses KVM.
 # Exit status: 0 when every check passed.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 
+fetch_only=0
+if [ "${1:-}" = --fetch ]; then
+    fetch_only=1
+    shift
+fi
 mode="${1:-1024x768}"
 if ! [[ "$mode" =~ ^[0-9]+x[0-9]+$ ]]; then
     echo "error: the screen is WIDTHxHEIGHT, e.g. 1024x768" >&2
@@ -55,20 +62,6 @@ ensure_packages "${SHMUP_PACKAGES[@]}" mmdebstrap qemu-system-x86 e2fsprogs pyth
     python3-numpy python3-pil dpkg-dev ccache gcc-12 make xz-utils libelf1
 mkdir -p "$out"
 started=$SECONDS
-
-BUILD_TARGETS="shmup shmup-trace" build_in "$out/build" -DBUILD_TESTING=OFF \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$out/build.log" \
-    || { tail -30 "$out/build.log" >&2; echo "error: the build failed (log: $out/build.log)" >&2; exit 1; }
-# The game's first 240 frames, left alone, for the host to tell which one the
-# screen shows (drive.py's FRAME).
-rm -rf "$out/frames"
-(cd "$out/build/bin" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$(mktemp -d)" ./shmup-trace \
-    --frames 240 --png "$out/frames" --png-every 1 --no-debug-line \
-    >/dev/null) \
-    || { echo "error: shmup-trace could not picture the game's first frames" >&2; exit 1; }
-(cd "$out/build" && cpack -G DEB >"$out/cpack.log") \
-    || { cat "$out/cpack.log" >&2; echo "error: cpack failed in $out/build" >&2; exit 1; }
-deb="$(ls "$out"/build/shmup_*_amd64.deb)"
 
 # The base system, made once and kept while the package list stays the same.
 base="$out/base.tar"
@@ -120,20 +113,36 @@ build_vkms() {
     rm -rf "$dir"
 }
 
-echo "Installing $(basename "$deb") into the test machine"
 root="$out/root"
 rm -rf "$root" "$out"/shot-*.ppm
 mkdir -p "$root"
 tar -C "$root" -xf "$base"
-cp "$deb" "$root/tmp/shmup.deb"
-chroot "$root" dpkg -i /tmp/shmup.deb >"$out/dpkg.log"
-rm "$root/tmp/shmup.deb"
 kernel="$(ls "$root"/boot/vmlinuz-* | head -1)"
 initrd="$(ls "$root"/boot/initrd.img-* | head -1)"
 abi="${kernel##*/vmlinuz-}"
 kernel_version="$(chroot "$root" dpkg-query -W -f='${Version}' "linux-image-$abi")"
 vkms="$out/vkms-$kernel_version.ko"
 [ -f "$vkms" ] || build_vkms
+if [ "$fetch_only" = 1 ]; then
+    echo "The test machine's system and vkms are ready in $out ($((SECONDS - started)) s)"
+    exit 0
+fi
+
+BUILD_TARGETS="shmup shmup-trace" build_in "$out/build" -DBUILD_TESTING=OFF >"$out/build.log" \
+    || { tail -30 "$out/build.log" >&2; echo "error: the build failed (log: $out/build.log)" >&2; exit 1; }
+# The game's first 240 frames, left alone, for the host to tell which one the
+# screen shows (drive.py's FRAME).
+rm -rf "$out/frames"
+(cd "$out/build/bin" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$(mktemp -d)" ./shmup-trace \
+    --frames 240 --png "$out/frames" --png-every 1 --no-debug-line >/dev/null) \
+    || { echo "error: shmup-trace could not picture the game's first frames" >&2; exit 1; }
+(cd "$out/build" && cpack -G DEB >"$out/cpack.log") \
+    || { cat "$out/cpack.log" >&2; echo "error: cpack failed in $out/build" >&2; exit 1; }
+deb="$(ls "$out"/build/shmup_*_amd64.deb)"
+echo "Installing $(basename "$deb") into the test machine"
+cp "$deb" "$root/tmp/shmup.deb"
+chroot "$root" dpkg -i /tmp/shmup.deb >"$out/dpkg.log"
+rm "$root/tmp/shmup.deb"
 install -D -m 644 "$vkms" "$root/lib/modules/$abi/updates/vkms.ko"
 chroot "$root" depmod "$abi"
 install -m 755 "$SHMUP_ROOT/tests/vm/kiosk-check.sh" "$root/usr/local/bin/kiosk-check"
