@@ -60,26 +60,26 @@ void TestInputScript::parseAccepts_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("steps");
 
+    // The row, the text and the steps read.
+    const char *const rows[][3] = {
+        {"comments and blank lines", "# opening\n\n   \n0 0 0\n\t# indented comment\n10 7 1\n",
+         "0:0:0 10:7:1"},
+        {"CRLF line endings", "0 1 0\r\n5 2 1\r\n\r\n", "0:1:0 5:2:1"},
+        {"no newline at the end", "3 8 0", "3:8:0"},
+        {"tabs and repeated spaces", "  4\t\t5   1  \n", "4:5:1"},
+        {"any non-zero FIRE holds the trigger", "0 0 -3\n1 0 2147483647\n2 0 +0\n",
+         "0:0:1 1:0:1 2:0:0"},
+        {"largest frame", "2147483647 3 0\n", "2147483647:3:0"},
+        {"LF and CRLF mixed", "0 1 0\n1 2 0\r\n2 3 1\r\n", "0:1:0 1:2:0 2:3:1"},
+        {"leading zeros", "000000000000000000000000012 00 01\n", "12:0:1"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QByteArray(row[1]) << QString::fromUtf8(row[2]);
+
     QTest::newRow("empty file") << QByteArray() << QString();
-    QTest::newRow("comments and blank lines")
-        << QByteArray("# opening\n\n   \n0 0 0\n\t# indented comment\n10 7 1\n")
-        << QStringLiteral("0:0:0 10:7:1");
-    QTest::newRow("CRLF line endings")
-        << QByteArray("0 1 0\r\n5 2 1\r\n\r\n") << QStringLiteral("0:1:0 5:2:1");
-    QTest::newRow("no newline at the end") << QByteArray("3 8 0") << QStringLiteral("3:8:0");
-    QTest::newRow("tabs and repeated spaces")
-        << QByteArray("  4\t\t5   1  \n") << QStringLiteral("4:5:1");
-    QTest::newRow("any non-zero FIRE holds the trigger")
-        << QByteArray("0 0 -3\n1 0 2147483647\n2 0 +0\n") << QStringLiteral("0:0:1 1:0:1 2:0:0");
-    QTest::newRow("largest frame")
-        << QByteArray("2147483647 3 0\n") << QStringLiteral("2147483647:3:0");
-    QTest::newRow("LF and CRLF mixed")
-        << QByteArray("0 1 0\n1 2 0\r\n2 3 1\r\n") << QStringLiteral("0:1:0 1:2:0 2:3:1");
     QTest::newRow("10 MB of blanks before the numbers")
         << QByteArray(10 * 1024 * 1024, ' ') + "7 1 1\n"
         << QStringLiteral("7:1:1");
-    QTest::newRow("leading zeros")
-        << QByteArray("000000000000000000000000012 00 01\n") << QStringLiteral("12:0:1");
 }
 
 void TestInputScript::parseAccepts()
@@ -99,59 +99,45 @@ void TestInputScript::parseRejects_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("missing fields")
-        << QByteArray("0 0 0\n# x\n5 1\n") << QStringLiteral("line 3: expected three integers");
-    QTest::newRow("extra field") << QByteArray("0 0 0 0\n")
-                                 << QStringLiteral("line 1: expected three integers");
-    QTest::newRow("trailing comment is junk")
-        << QByteArray("0 0 0 # fire\n") << QStringLiteral("line 1: expected three integers");
-    QTest::newRow("decreasing frames")
-        << QByteArray("10 0 0\n\n5 0 0\n") << QStringLiteral("line 3: FRAME 5 does not come after");
-    QTest::newRow("same frame twice")
-        << QByteArray("10 0 0\n10 1 0\n") << QStringLiteral("line 2: FRAME 10 does not come after");
-    QTest::newRow("negative frame")
-        << QByteArray("-1 0 0\n") << QStringLiteral("line 1: FRAME -1 is negative");
-    QTest::newRow("word instead of a number")
-        << QByteArray("0 left 1\n") << QStringLiteral("line 1: DIR \"left\" is not an integer");
-    QTest::newRow("number with a suffix")
-        << QByteArray("12x 0 0\n") << QStringLiteral("line 1: FRAME \"12x\" is not");
-    QTest::newRow("lone sign") << QByteArray("0 0 -\n")
-                               << QStringLiteral("line 1: FIRE \"-\" is not an integer");
-    QTest::newRow("decimal point")
-        << QByteArray("0 1.0 0\n") << QStringLiteral("line 1: DIR \"1.0\" is not");
-    QTest::newRow("direction above 8")
-        << QByteArray("0 9 0\n") << QStringLiteral("line 1: DIR 9 is not a direction code");
-    QTest::newRow("negative direction")
-        << QByteArray("0 -1 0\n") << QStringLiteral("line 1: DIR -1 is not a direction");
-    QTest::newRow("frame just past int")
-        << QByteArray("2147483648 0 0\n") << QStringLiteral("line 1: FRAME \"2147483648\" is too");
-    QTest::newRow("huge fire value") << QByteArray("0 0 99999999999999999999999999999\n")
-                                     << QStringLiteral("line 1: FIRE \"9999999999");
-    QTest::newRow("direction below int")
-        << QByteArray("0 -2147483649 0\n") << QStringLiteral("line 1: DIR \"-2147483649\" is too");
+    // The row, the text and how its error begins.
+    const char *const rows[][3] = {
+        {"missing fields", "0 0 0\n# x\n5 1\n", "line 3: expected three integers"},
+        {"extra field", "0 0 0 0\n", "line 1: expected three integers"},
+        {"trailing comment is junk", "0 0 0 # fire\n", "line 1: expected three integers"},
+        {"decreasing frames", "10 0 0\n\n5 0 0\n", "line 3: FRAME 5 does not come after"},
+        {"same frame twice", "10 0 0\n10 1 0\n", "line 2: FRAME 10 does not come after"},
+        {"negative frame", "-1 0 0\n", "line 1: FRAME -1 is negative"},
+        {"word instead of a number", "0 left 1\n", "line 1: DIR \"left\" is not an integer"},
+        {"number with a suffix", "12x 0 0\n", "line 1: FRAME \"12x\" is not"},
+        {"lone sign", "0 0 -\n", "line 1: FIRE \"-\" is not an integer"},
+        {"decimal point", "0 1.0 0\n", "line 1: DIR \"1.0\" is not"},
+        {"direction above 8", "0 9 0\n", "line 1: DIR 9 is not a direction code"},
+        {"negative direction", "0 -1 0\n", "line 1: DIR -1 is not a direction"},
+        {"frame just past int", "2147483648 0 0\n", "line 1: FRAME \"2147483648\" is too"},
+        {"huge fire value", "0 0 99999999999999999999999999999\n", "line 1: FIRE \"9999999999"},
+        {"direction below int", "0 -2147483649 0\n", "line 1: DIR \"-2147483649\" is too"},
+        {"binary bytes are escaped", "0 \xff\x01 0\n", "line 1: DIR \"\\xff\\x01\" is not"},
+        {"20-digit frame", "0 0 0\n99999999999999999999 0 0\n",
+         "line 2: FRAME \"99999999999999999999\" is too large"},
+        {"20-digit negative frame", "-99999999999999999999 0 0\n",
+         "line 1: FRAME \"-99999999999999999999\" is too large"},
+        {"CR inside a line", "0 0\r0\n", "line 1: expected three integers"},
+        {"old Mac line endings", "0 0 0\r1 0 0\r", "line 1: expected three integers"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QByteArray(row[1]) << QString::fromUtf8(row[2]);
+
     QTest::newRow("NUL byte") << QByteArray("0 0 0\n1 0\0 0\n", 12)
                               << QStringLiteral("line 2: NUL byte");
-    QTest::newRow("binary bytes are escaped")
-        << QByteArray("0 \xff\x01 0\n") << QStringLiteral("line 1: DIR \"\\xff\\x01\" is not");
-    QTest::newRow("20-digit frame")
-        << QByteArray("0 0 0\n99999999999999999999 0 0\n")
-        << QStringLiteral("line 2: FRAME \"99999999999999999999\" is too large");
-    QTest::newRow("20-digit negative frame")
-        << QByteArray("-99999999999999999999 0 0\n")
-        << QStringLiteral("line 1: FRAME \"-99999999999999999999\" is too large");
     QTest::newRow("10 MB number, quoted short")
         << QByteArray("0 0 0\n") + QByteArray(10 * 1024 * 1024, '9') + " 0 0\n"
         << QStringLiteral("line 2: FRAME \"999999999999999999999999...\" is too large for an int");
     QTest::newRow("10 MB word, quoted short")
         << QByteArray("1 ") + QByteArray(10 * 1024 * 1024, 'x') + " 0"
         << QStringLiteral("line 1: DIR \"xxxxxxxxxxxxxxxxxxxxxxxx...\" is not an integer");
-    QTest::newRow("CR inside a line")
-        << QByteArray("0 0\r0\n") << QStringLiteral("line 1: expected three integers");
     QTest::newRow("binary junk") << junk() << QStringLiteral("line 3: NUL byte");
     QTest::newRow("error after 100000 good lines") << goodLines(100000) + "1 2 3 4\n"
                                                    << QStringLiteral("line 100001: expected three");
-    QTest::newRow("old Mac line endings")
-        << QByteArray("0 0 0\r1 0 0\r") << QStringLiteral("line 1: expected three integers");
 }
 
 void TestInputScript::parseRejects()
